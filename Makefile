@@ -1,0 +1,44 @@
+# The two everyday commands: `make run` and `make test`. Both install what is missing first.
+PRESET ?= dev
+BUILD_DIR := build/$(PRESET)
+
+.PHONY: all deps configure build test run asan fuzz bench screenshot format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	cmake --build --preset $(PRESET)
+
+test: build
+	ctest --preset $(PRESET)
+
+run: build
+	@scripts/run-with-service $(BUILD_DIR)
+
+asan:
+	$(MAKE) test PRESET=asan
+
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	ctest --preset fuzz
+
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+screenshot: build
+	@scripts/screenshot $(BUILD_DIR)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format-14 -i
+
+clean:
+	rm -rf build
