@@ -1,0 +1,85 @@
+#include "retrieval/download_run.h"
+
+#include "app/message_catalogue.h"
+#include "app/prompts.h"
+#include "parse/page_parser.h"
+#include "retrieval/page_source.h"
+
+namespace ardentix {
+namespace {
+const QString kFetchTitle = QStringLiteral("インターネット接続失敗!");
+}
+
+DownloadRun::DownloadRun(QuoteTable& table, PagingState& paging, PageSource& source,
+                         Prompts& prompts)
+    : table_(table), paging_(paging), source_(source), prompts_(prompts) {}
+
+bool DownloadRun::CheckCode(const QString& code) {
+    qsizetype begin = 0;
+    qsizetype end = code.size();
+    while (begin < end && code[begin] == u' ') {
+        ++begin;
+    }
+    while (end > begin && code[end - 1] == u' ') {
+        --end;
+    }
+    if (begin == end) {
+        zidodu::ShowMsg(prompts_, 201, kStyleInformation, QStringLiteral("株価取得"));
+        return false;
+    }
+    return true;
+}
+
+bool DownloadRun::FetchPage(ChartQuery query) {
+    query.rowOffset = table_.rowCount;
+    requestUrl_ = MakeChartUrl(query);
+    FetchResult result = source_.Get(requestUrl_);
+    if (!result.ok) {
+        prompts_.ShowMessage(result.error, kStyleCritical, kFetchTitle);
+        return false;
+    }
+    paging_.pageBytes = std::move(result.body);
+    paging_.pageLastIndex = int(paging_.pageBytes.size()) - 2;
+    if (paging_.pageLastIndex > 0) {
+        return true;
+    }
+    zidodu::ShowMsg(prompts_, 200, kStyleInformation, kFetchTitle);
+    return false;
+}
+
+RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
+    if (!CheckCode(query.code)) {
+        return RunEnd::BlankCode;
+    }
+    if (hooks.started) {
+        hooks.started();
+    }
+    bool lastFetch = false;
+    for (;;) {
+        lastFetch = FetchPage(query);
+        if (!lastFetch) {
+            break;
+        }
+        const int rowsBefore = table_.rowCount;
+        const PageOutcome outcome = ParsePage(table_, paging_, paging_.pageLastIndex, query.period);
+        if (!outcome.ok) {
+            zidodu::ShowMsg(prompts_, outcome.messageNumber, kStyleInformation,
+                            outcome.messageTitle);
+            break;
+        }
+        if (hooks.pageAccepted && !hooks.pageAccepted(table_.rowCount)) {
+            return RunEnd::Cancelled;
+        }
+        if (!paging_.hasNextPage || table_.rowCount == rowsBefore) {
+            break;
+        }
+    }
+    if (table_.rowCount > 0 && lastFetch) {
+        return RunEnd::Succeeded;
+    }
+    zidodu::ShowMsg(prompts_, 203, kStyleInformation, QStringLiteral("データ読込み"));
+    table_.rowCount = 0;
+    return RunEnd::Failed;
+}
+
+}  // namespace ardentix

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "parse/quote_table.h"
+#include "retrieval/chart_query.h"
+
+namespace ardentix {
+
+class PageSource;
+class Prompts;
+
+// How a run ended.
+enum class RunEnd {
+    Succeeded,  // rows stored and the last fetch succeeded
+    Failed,     // message 203 shown, rowCount back to 0
+    BlankCode,  // message 201 shown, nothing requested
+    Cancelled,  // the caller asked to stop after a page; nothing reported
+};
+
+struct RunHooks {
+    // After the code check, before the first request.
+    std::function<void()> started;
+    // After each page the parser accepted (the run's yield point); false stops the run.
+    std::function<bool(int rowCount)> pageAccepted;
+};
+
+// The page loop of one download, shared by the window and the command-line tool: fetch page
+// after page at the offset of the rows stored so far, parse each, and stop when no further
+// page is announced, a page added no row (so neither the 500-row cap nor a service that keeps
+// announcing pages can make it ask for the same page forever), or a fetch or parse failed.
+// Every failure is reported through the prompts as it happens.
+class DownloadRun {
+public:
+    DownloadRun(QuoteTable& table, PagingState& paging, PageSource& source, Prompts& prompts);
+
+    // False, after message 201, when the code holds nothing but spaces.
+    bool CheckCode(const QString& code);
+
+    // One request at offset rowCount; true when pageBytes now holds at least 3 bytes.
+    bool FetchPage(ChartQuery query);
+
+    // The whole run for a query whose startDate is set (its rowOffset is ignored).
+    RunEnd Execute(const ChartQuery& query, const RunHooks& hooks = {});
+
+    const QString& requestUrl() const { return requestUrl_; }
+
+private:
+    QuoteTable& table_;
+    PagingState& paging_;
+    PageSource& source_;
+    Prompts& prompts_;
+    QString requestUrl_;
+};
+
+}  // namespace ardentix

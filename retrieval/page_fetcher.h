@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QNetworkAccessManager>
+
+#include "retrieval/page_source.h"
+
+namespace ardentix {
+
+// GETs a page through a QNetworkAccessManager the caller owns (so that connections are reused
+// across the pages of a run) and waits for it in a local event loop: the caller stays
+// synchronous while the window keeps painting. A transfer that makes no progress for the
+// time-out, or a body above the cap, fails with a readable description.
+class PageFetcher : public PageSource {
+public:
+    static constexpr int kDefaultTimeoutMs = 30000;
+    static constexpr qint64 kDefaultBodyCap = 16 * 1024 * 1024;
+
+    explicit PageFetcher(QNetworkAccessManager& manager);
+
+    void setTimeoutMs(int ms) { timeoutMs_ = ms; }
+    void setBodyCap(qint64 bytes) { bodyCap_ = bytes; }
+
+    FetchResult Get(const QString& url) override;
+
+private:
+    QNetworkAccessManager& manager_;
+    int timeoutMs_ = kDefaultTimeoutMs;
+    qint64 bodyCap_ = kDefaultBodyCap;
+};
+
+}  // namespace ardentix

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace ardentix {
+
+// The result of one GET: the whole body as received, or a readable description.
+struct FetchResult {
+    bool ok = false;
+    QByteArray body;
+    QString error;
+};
+
+// One synchronous GET of a URL.
+class PageSource {
+public:
+    virtual ~PageSource() = default;
+    virtual FetchResult Get(const QString& url) = 0;
+};
+
+}  // namespace ardentix

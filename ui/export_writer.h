@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "parse/period.h"
+#include "parse/quote_table.h"
+
+class QIODevice;
+
+namespace ardentix {
+
+// The export's bytes: one line per row, CR LF after every line, no header, six fields: the date
+// from rawRows ("yymmdd" as stored with ymdForm 0, through "@@\年@@\月@@\日" otherwise), then
+// open, high, low, close and volume from shownRows in plain decimal. Code page 932.
+QByteArray ExportBytes(const QuoteTable& table, int ymdForm);
+
+struct ExportResult {
+    bool ok = false;
+    QString error;  // readable description when !ok
+};
+
+// Writes the export to a device.
+ExportResult WriteExportTo(QIODevice& device, const QuoteTable& table, int ymdForm);
+
+// Writes the export to a file through a temporary file and a rename: a failed export leaves an
+// earlier file of that name untouched.
+ExportResult WriteExportFile(const QString& path, const QuoteTable& table, int ymdForm);
+
+// The name the window proposes: "zub" + D/W/M + the code as typed + ".csv".
+QString DefaultExportName(Period period, const QString& code);
+
+}  // namespace ardentix
