@@ -1,0 +1,117 @@
+#include "tools/quote-service/chart_pages.h"
+
+#include <algorithm>
+
+#include "tools/quote-service/history_generator.h"
+#include "tools/quote-service/page_writer.h"
+#include "tools/quote-service/trading_calendar.h"
+
+namespace quote_service {
+
+namespace {
+
+QString Heading(const ChartQuery& query) {
+    static const QString kNames[] = {QStringLiteral("日足"), QStringLiteral("週足"),
+                                     QStringLiteral("月足")};
+    return QStringLiteral("%1 %2").arg(QString::fromStdString(query.symbol),
+                                       kNames[static_cast<int>(query.period)]);
+}
+
+QByteArray NoDataPage(const ChartQuery& query) {
+    return WriteNoticePage(Heading(query),
+                           QStringLiteral("指定された条件に該当する株価データはありません。"
+                                          "コード、市場、期間をお確かめください。"));
+}
+
+QString HrefFrom(ChartQuery query, int offset) {
+    query.offset = offset;
+    return QStringLiteral("/t?") + QString::fromStdString(ChartQueryText(query));
+}
+
+std::vector<PriceBar> BarsOfQuery(const std::vector<PriceBar>& daily, const ChartQuery& query) {
+    return BarsOf(daily, query.period, query.start, query.end);
+}
+
+QByteArray PageOfBars(const ChartQuery& query, const std::vector<PriceBar>& bars, int rowsPerPage) {
+    const auto total = static_cast<qint64>(bars.size());
+    if (query.offset >= total) {
+        return NoDataPage(query);
+    }
+    const qint64 pageEnd = std::min<qint64>(total, qint64{query.offset} + rowsPerPage);
+    ChartPage page;
+    page.heading = Heading(query);
+    for (qint64 i = query.offset; i < pageEnd; ++i) {
+        page.rows.push_back(RowOf(bars[i], query.period));
+    }
+    page.nextCount = static_cast<int>(std::min<qint64>(rowsPerPage, total - pageEnd));
+    if (page.nextCount > 0) {
+        page.nextHref = HrefFrom(query, static_cast<int>(pageEnd));
+    }
+    return WriteChartPage(page);
+}
+
+}  // namespace
+
+std::optional<std::vector<PriceBar>> DailyHistory(const Listing& listing, QDate end,
+                                                  const DataFolder& data) {
+    if (const auto file = data.find(listing); file != data.end()) {
+        return file->second;
+    }
+    if (!IsGeneratedListing(listing)) {
+        return std::nullopt;
+    }
+    History history = GenerateHistory(listing, std::min(end, LastHistoryDay()));
+    RestateForSplits(history.bars, history.splits, end);
+    return std::move(history.bars);
+}
+
+QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int rowsPerPage) {
+    const auto daily = DailyHistory(ListingOf(query.symbol), query.end, data);
+    if (!daily) {
+        return NoDataPage(query);
+    }
+    return PageOfBars(query, BarsOfQuery(*daily, query), rowsPerPage);
+}
+
+QByteArray GeneratedPageFor(const ChartQuery& query, int rowsPerPage) {
+    const QDate last = std::min(query.end, LastHistoryDay());
+    History history = GenerateHistory(ListingOf(query.symbol), last);
+    RestateForSplits(history.bars, history.splits, query.end);
+    return PageOfBars(query, BarsOfQuery(history.bars, query), rowsPerPage);
+}
+
+QByteArray DashPageFor(const ChartQuery& query, int rowsPerPage, bool endless) {
+    const Listing listing = ListingOf(query.symbol);
+    const QDate last = std::min(query.end, LastHistoryDay());
+    const std::vector<PriceBar> bars = BarsOfQuery(GenerateHistory(listing, last).bars, query);
+    const qint64 from = endless ? 0 : query.offset;
+    if (from >= static_cast<qint64>(bars.size())) {
+        return NoDataPage(query);
+    }
+    ChartPage page;
+    page.heading = Heading(query);
+    const qint64 to = std::min<qint64>(bars.size(), from + rowsPerPage);
+    for (qint64 i = from; i < to; ++i) {
+        PageRow row = RowOf(bars[i], query.period);
+        row[1] = QStringLiteral("-");
+        page.rows.push_back(row);
+    }
+    if (endless) {
+        page.nextCount = rowsPerPage;
+        page.nextHref = HrefFrom(query, query.offset + rowsPerPage);
+    }
+    return WriteChartPage(page);
+}
+
+QByteArray BadQueryPage() {
+    return WriteNoticePage(QStringLiteral("株価時系列"),
+                           QStringLiteral("検索条件が正しくありません。"));
+}
+
+QByteArray NoTablePage() {
+    return WriteNoticePage(QStringLiteral("株価時系列"),
+                           QStringLiteral("ただいまシステムの保守作業中です。"
+                                          "しばらくしてから再度アクセスしてください。"));
+}
+
+}  // namespace quote_service

@@ -1,0 +1,87 @@
+// quote-service: the local quote service. Serves until SIGINT or SIGTERM.
+#include <pthread.h>
+#include <signal.h>
+
+#include <QStringList>
+#include <cstdio>
+#include <thread>
+
+#include "tools/quote-service/data_folder.h"
+#include "tools/quote-service/quote_server.h"
+#include "tools/quote-service/service_options.h"
+
+namespace {
+
+using namespace quote_service;
+
+void PrintError(const QString& text) {
+    std::fprintf(stderr, "quote-service: %s\n", qPrintable(text));
+}
+
+int Serve(const ServiceOptions& options) {
+    DataFolder data;
+    if (!options.dataDir.isEmpty()) {
+        QString error;
+        auto loaded = LoadDataFolder(options.dataDir, &error);
+        if (!loaded) {
+            PrintError(error);
+            return 1;
+        }
+        data = std::move(*loaded);
+    }
+
+    // Block the stop signals before any thread starts, so that only the waiting thread below
+    // takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QuoteServer server(options.rowsPerPage, std::chrono::milliseconds(options.latencyMs),
+                       std::move(data));
+    const int port = server.Bind(options.host, options.port);
+    if (port < 0) {
+        PrintError(QStringLiteral("cannot listen on %1:%2")
+                       .arg(QString::fromStdString(options.host))
+                       .arg(options.port));
+        return 1;
+    }
+
+    std::thread signalWaiter([&server, &stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.Stop();
+    });
+    std::printf("quote-service listening on http://%s:%d\n", options.host.c_str(), port);
+    std::fflush(stdout);
+
+    const bool served = server.ListenAfterBind();
+    pthread_kill(signalWaiter.native_handle(), SIGTERM);  // ends the wait if no signal came
+    signalWaiter.join();
+    if (!served) {
+        PrintError(QStringLiteral("the server stopped with an error"));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const auto parsed = ParseOptions(arguments);
+    if (std::holds_alternative<HelpAsked>(parsed)) {
+        std::printf("%s", qPrintable(UsageText()));
+        return 0;
+    }
+    if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+        PrintError(usage->message);
+        std::fprintf(stderr, "%s", qPrintable(UsageText()));
+        return 2;
+    }
+    return Serve(std::get<ServiceOptions>(parsed));
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "tools/quote-service/bar_aggregation.h"
+#include "tools/quote-service/daily_bar.h"
+
+namespace quote_service {
+
+// The seven cells of a price row as text: date, open, high, low, close, volume, adjusted close.
+using PageRow = std::array<QString, 7>;
+
+// What a chart page shows.
+struct ChartPage {
+    QString heading;            // e.g. "1234.t 日足"
+    std::vector<PageRow> rows;  // newest first
+    int nextCount = 0;          // rows on the next page; 0 when there is none
+    QString nextHref;           // where the next-page link points
+};
+
+// The cells of a bar: "2003年12月5日" (monthly "2003年12月"), numbers grouped by three.
+PageRow RowOf(const PriceBar& bar, BarPeriod period);
+
+// "1,234,567".
+QString Grouped(qint64 value);
+
+// The chart page in EUC-JP: a header row, then per row "<tr" LF "align=right>" and the seven
+// cells (the close in bold), "</tr>" LF, and "</table>" on its own line after the last row, so
+// a reader that drops the table end's last character before it still finds every "</td>".
+// When nextCount > 0 the link "次のN件" follows the table.
+QByteArray WriteChartPage(const ChartPage& page);
+
+// A page without a table that tells the reader there is nothing to show.
+QByteArray WriteNoticePage(const QString& heading, const QString& notice);
+
+}  // namespace quote_service

@@ -1,0 +1,109 @@
+#include "tools/quote-service/quote_server.h"
+
+#include <memory>
+
+#include "tools/quote-service/chart_pages.h"
+#include "tools/quote-service/chart_query.h"
+#include "tools/quote-service/demo_codes.h"
+
+namespace quote_service {
+
+namespace {
+
+constexpr char kContentType[] = "text/html; charset=EUC-JP";
+constexpr std::chrono::seconds kSlowAnswer{45};
+
+std::string Bytes(const QByteArray& page) {
+    return page.toStdString();
+}
+
+// Announces the whole page's length, sends its first half and gives up, which closes the
+// connection in the middle of the body.
+void SendHalf(httplib::Response& response, const QByteArray& page) {
+    auto body = std::make_shared<std::string>(Bytes(page));
+    response.set_content_provider(body->size(), kContentType,
+                                  [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                      if (offset > 0) {
+                                          return false;
+                                      }
+                                      sink.write(body->data(), body->size() / 2);
+                                      return true;
+                                  });
+}
+
+}  // namespace
+
+QuoteServer::QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, DataFolder data)
+    : rowsPerPage_(rowsPerPage), latency_(latency), data_(std::move(data)) {
+    server_.Get("/t", [this](const httplib::Request& request, httplib::Response& response) {
+        AnswerChart(request, response);
+    });
+}
+
+int QuoteServer::Bind(const std::string& host, int port) {
+    if (port == 0) {
+        return server_.bind_to_any_port(host);
+    }
+    return server_.bind_to_port(host, port) ? port : -1;
+}
+
+bool QuoteServer::ListenAfterBind() {
+    return server_.listen_after_bind();
+}
+
+void QuoteServer::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stopped_.notify_all();
+    server_.stop();
+}
+
+bool QuoteServer::Wait(std::chrono::milliseconds duration) {
+    std::unique_lock lock(mutex_);
+    return !stopped_.wait_for(lock, duration, [this] { return stopping_; });
+}
+
+void QuoteServer::AnswerChart(const httplib::Request& request, httplib::Response& response) {
+    if (latency_.count() > 0 && !Wait(latency_)) {
+        return;
+    }
+    const auto query = ParseChartQuery(request.params);
+    if (!query) {
+        response.set_content(Bytes(BadQueryPage()), kContentType);
+        return;
+    }
+    const auto demo = DemoCodeOf(ListingOf(query->symbol).code);
+    if (!demo) {
+        response.set_content(Bytes(ChartPageFor(*query, data_, rowsPerPage_)), kContentType);
+        return;
+    }
+    switch (*demo) {
+        case DemoCode::EmptyBody:
+            response.set_content(std::string(), kContentType);
+            return;
+        case DemoCode::TwoBytes:
+            response.set_content(std::string("\r\n"), kContentType);
+            return;
+        case DemoCode::NoTable:
+            response.set_content(Bytes(NoTablePage()), kContentType);
+            return;
+        case DemoCode::DashRows:
+        case DemoCode::EndlessPaging:
+            response.set_content(
+                Bytes(DashPageFor(*query, rowsPerPage_, *demo == DemoCode::EndlessPaging)),
+                kContentType);
+            return;
+        case DemoCode::CutShort:
+            SendHalf(response, GeneratedPageFor(*query, rowsPerPage_));
+            return;
+        case DemoCode::Slow:
+            if (Wait(kSlowAnswer)) {
+                response.set_content(Bytes(GeneratedPageFor(*query, rowsPerPage_)), kContentType);
+            }
+            return;
+    }
+}
+
+}  // namespace quote_service

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "tools/quote-service/data_folder.h"
+
+namespace quote_service {
+
+// The HTTP side of the service: GET /t answers the chart query, every other path 404.
+class QuoteServer {
+public:
+    QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, DataFolder data);
+    QuoteServer(const QuoteServer&) = delete;
+    QuoteServer& operator=(const QuoteServer&) = delete;
+
+    // Binds to the host and port (0: a free port). Returns the port, or -1 when it cannot.
+    int Bind(const std::string& host, int port);
+
+    // Serves until Stop(); false when the server could not serve.
+    bool ListenAfterBind();
+
+    // Wakes every answer that is waiting and ends ListenAfterBind(). Safe from any thread.
+    void Stop();
+
+private:
+    void AnswerChart(const httplib::Request& request, httplib::Response& response);
+
+    // Waits for the duration; false when Stop() came first.
+    bool Wait(std::chrono::milliseconds duration);
+
+    const int rowsPerPage_;
+    const std::chrono::milliseconds latency_;
+    const DataFolder data_;
+    httplib::Server server_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stopping_ = false;
+};
+
+}  // namespace quote_service
