@@ -1,0 +1,55 @@
+#include "ui/row_scaling.h"
+
+#include <cmath>
+
+#include "locale/numbers.h"
+
+namespace ardentix {
+
+namespace {
+
+// Prices fit 32 bits and the divisor is at least 1, so the quotient always fits.
+qint32 Divide(qint32 value, int divisor) {
+    return RoundHalfEven32(static_cast<double>(value) / divisor).value_or(0);
+}
+
+// A volume beyond 32 bits keeps its rounded quotient instead of turning into a wrong figure.
+double DivideVolume(double value, int divisor) {
+    const double quotient = value / divisor;
+    if (const auto rounded = RoundHalfEven32(quotient)) {
+        return *rounded;
+    }
+    return std::nearbyint(quotient);
+}
+
+}  // namespace
+
+void ScaleRows(QuoteTable& table, int priceDivisor, int volumeDivisor) {
+    for (int i = 0; i < table.rowCount; ++i) {
+        QuoteRow row = table.rawRows[i];
+        row.open = Divide(row.open, priceDivisor);
+        row.high = Divide(row.high, priceDivisor);
+        row.low = Divide(row.low, priceDivisor);
+        row.close = Divide(row.close, priceDivisor);
+        row.volume = DivideVolume(row.volume, volumeDivisor);
+        table.shownRows[i] = row;
+    }
+}
+
+QString ListCaption(const QString& code, const QString& market, Period period) {
+    QString word;
+    switch (period) {
+        case Period::Daily:
+            word = QStringLiteral(" ディリー");
+            break;
+        case Period::Weekly:
+            word = QStringLiteral(" 週 足");
+            break;
+        case Period::Monthly:
+            word = QStringLiteral(" 月 足");
+            break;
+    }
+    return u' ' + code + u' ' + market + word;
+}
+
+}  // namespace ardentix
