@@ -1,0 +1,137 @@
+#include "ui/frmMain.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/settings_file.h"
+#include "locale/patterns.h"
+#include "ui/result_list.h"
+#include "ui/row_scaling.h"
+#include "ui/window_setup.h"
+#include "ui_frmMain.h"
+
+// Resources of a static library are registered by hand, from the global namespace.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace ardentix {
+
+std::unique_ptr<frmMain> frmMain::Create(const WindowContext& context) {
+    qint32 ymdForm = 0;
+    if (!zidodu::EnsureIni(context.prompts, context.settingsDirectory, ymdForm) ||
+        !zidodu::ReadIni(context.prompts, context.settingsDirectory, ymdForm)) {
+        return nullptr;
+    }
+    std::unique_ptr<frmMain> window(new frmMain(context, ymdForm));
+    window->Form_Load();
+    return window;
+}
+
+frmMain::frmMain(const WindowContext& context, qint32 ymdForm)
+    : ui(std::make_unique<Ui::frmMain>()),
+      context_(context),
+      table_(std::make_unique<QuoteTable>()),
+      paging_(std::make_unique<PagingState>()),
+      ymdForm_(ymdForm) {
+    InitResources();
+    InstallFontSubstitutions();
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    optG = {ui->optG_0, ui->optG_1, ui->optG_2};
+    cmbVbase = {ui->cmbVbase_0, ui->cmbVbase_1};
+    lblCd = {ui->lblCd_0, ui->lblCd_1, ui->lblCd_2, ui->lblCd_3};
+
+    connect(ui->cmdDwn, &QPushButton::clicked, this, &frmMain::cmdDwn_Click);
+    connect(ui->cmdPath, &QPushButton::clicked, this, &frmMain::cmdPath_Click);
+    for (int index = 0; index < int(cmbVbase.size()); ++index) {
+        connect(cmbVbase[index], &QComboBox::currentIndexChanged, this,
+                [this, index] { cmbVbase_Click(index); });
+    }
+    connect(ui->cmbYmdForm, &QComboBox::currentIndexChanged, this, &frmMain::cmbYmdForm_Click);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Form_Load() {
+    isLoading_ = true;
+    SetupWindow();
+    isLoading_ = false;
+    ui->txtCD->setFocus();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void frmMain::SetupWindow() {
+    setWindowTitle(WindowTitle());
+    ui->txtCD->clear();
+    ui->lblMsg->setText(NoteText());
+    ui->lblCount->setText(FormatRowCount(table_->rowCount));
+    FillMarkets(ui->cmbCat);
+    FillScaleList(cmbVbase[0], kPriceScales);
+    FillScaleList(cmbVbase[1], kVolumeScales);
+    SetupListColumns(ui->lvR);
+    FillYmdForms(ui->cmbYmdForm, ymdForm_);
+    ui->lblMei->clear();
+    ui->dtpYmd->setDate(context_.today());
+    ui->txtFile->clear();
+    optG[0]->setChecked(true);
+}
+
+Period frmMain::SelectedPeriod() const {
+    if (optG[0]->isChecked()) {
+        return Period::Daily;
+    }
+    if (optG[1]->isChecked()) {
+        return Period::Weekly;
+    }
+    return Period::Monthly;
+}
+
+void frmMain::ShowList() {
+    ui->lvR->clear();
+    ScaleRows(*table_, priceDivisor_, volumeDivisor_);
+    FillResultList(ui->lvR, *table_);
+    ui->lblMei->setText(
+        ListCaption(ui->txtCD->text(), ui->cmbCat->currentText(), SelectedPeriod()));
+}
+
+void frmMain::cmdDwn_Click() {}
+
+void frmMain::cmdPath_Click() {}
+
+void frmMain::cmbVbase_Click(int index) {
+    const QComboBox* list = cmbVbase[index];
+    // Emptying the list reports "no selection"; the divisor keeps its value until an entry is
+    // chosen again.
+    if (list->currentIndex() < 0) {
+        return;
+    }
+    (index == 0 ? priceDivisor_ : volumeDivisor_) = list->currentData().toInt();
+    if (!isLoading_ && table_->rowCount != 0) {
+        ShowList();
+    }
+}
+
+void frmMain::cmbYmdForm_Click() {
+    if (isLoading_ || ui->cmbYmdForm->currentIndex() < 0) {
+        return;
+    }
+    ymdForm_ = ui->cmbYmdForm->currentIndex();
+    zidodu::WriteIni(context_.prompts, context_.settingsDirectory, ymdForm_);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (isBusy_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace ardentix

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "parse/period.h"
+#include "parse/quote_table.h"
+#include "ui/window_context.h"
+
+class QComboBox;
+class QLabel;
+class QRadioButton;
+
+namespace Ui {
+class frmMain;
+}
+
+namespace ardentix {
+
+// The main window: it owns the quote table and the program-wide flags and hands each event to
+// the code that does the work.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // Form_Initialize and Form_Load: ensures and reads the settings file, then builds and sets
+    // up the window (not shown yet). nullptr when the settings file failed; its one message
+    // has been shown.
+    static std::unique_ptr<frmMain> Create(const WindowContext& context);
+    ~frmMain() override;
+
+    QuoteTable& quoteTable() { return *table_; }
+    PagingState& pagingState() { return *paging_; }
+
+    bool IsBusy() const { return isBusy_; }
+    void SetIsBusy(bool busy) { isBusy_ = busy; }
+    bool IsLoading() const { return isLoading_; }
+    qint32 YmdForm() const { return ymdForm_; }
+    int PriceDivisor() const { return priceDivisor_; }
+    int VolumeDivisor() const { return volumeDivisor_; }
+    QDate startDate() const { return startDate_; }
+    const QString& exportPath() const { return exportPath_; }
+
+    // The bar period of the selected option: daily, weekly, otherwise monthly.
+    Period SelectedPeriod() const;
+
+    // Rebuilds shownRows from rawRows under both divisors, refills lvR and rewrites lblMei.
+    void ShowList();
+
+public slots:
+    void cmdDwn_Click();
+    void cmdPath_Click();
+    void cmbVbase_Click(int index);
+    void cmbYmdForm_Click();
+
+protected:
+    // Form_Unload: a close request is refused, silently, while a download runs.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    frmMain(const WindowContext& context, qint32 ymdForm);
+    void Form_Load();
+    void SetupWindow();
+
+    std::unique_ptr<Ui::frmMain> ui;
+    std::array<QRadioButton*, 3> optG{};
+    std::array<QComboBox*, 2> cmbVbase{};
+    std::array<QLabel*, 4> lblCd{};
+
+    WindowContext context_;
+    std::unique_ptr<QuoteTable> table_;
+    std::unique_ptr<PagingState> paging_;
+    bool isBusy_ = false;
+    bool isLoading_ = false;
+    qint32 ymdForm_ = 0;
+    int priceDivisor_ = 0;
+    int volumeDivisor_ = 0;
+    QDate startDate_;
+    QString exportPath_;
+};
+
+}  // namespace ardentix

@@ -1,0 +1,60 @@
+#include "ui/widget_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace ardentix {
+
+namespace {
+
+// The style word: the low four bits choose the buttons, the next three the icon.
+QMessageBox::Icon IconOf(int style) {
+    switch (style & 0x70) {
+        case 16:
+            return QMessageBox::Critical;
+        case 32:
+            return QMessageBox::Question;
+        case 48:
+            return QMessageBox::Warning;
+        case 64:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ButtonsOf(int style) {
+    if ((style & 0x0F) == 1) {
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+}  // namespace
+
+void WidgetPrompts::ShowMessage(const QString& text, int style, const QString& title) {
+    QMessageBox box(IconOf(style), title, text, ButtonsOf(style), parent_);
+    box.exec();
+}
+
+bool WidgetPrompts::AskOkCancel(const QString& text, int style, const QString& title) {
+    QMessageBox box(IconOf(style), title, text, ButtonsOf(style), parent_);
+    return box.exec() == QMessageBox::Ok;
+}
+
+std::optional<QString> WidgetPrompts::AskSaveFileName(const SaveDialogRequest& request) {
+    QFileDialog dialog(parent_, request.title, request.initialDirectory);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The export asks its own overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilter(request.filterDescription + QStringLiteral(" (") +
+                         request.patterns.join(u' ') + u')');
+    dialog.selectFile(request.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace ardentix
