@@ -1,16 +1,216 @@
 #include "parse/page_parser.h"
 
-namespace ardentix {
+#include <algorithm>
+#include <array>
+#include <cmath>
 
-// Placeholder until the parser lands.
-PageOutcome ParsePage(QuoteTable&, PagingState& paging, int, Period) {
-    CheckNextPage(paging);
+#include "locale/codepage.h"
+#include "locale/numbers.h"
+#include "parse/date_rule.h"
+#include "parse/page_parser_detail.h"
+
+namespace ardentix {
+namespace {
+
+constexpr QStringView kRowMarker = u"<tralign=right>";
+constexpr QStringView kTableEnd = u"</table";
+constexpr QStringView kCellStart = u"<td>";
+constexpr QStringView kCellEnd = u"</td>";
+// The link text 次の (EUC-JP BC A1 A4 CE) as it reads in code page 932.
+constexpr QStringView kNextPageMarker = u"\uFF7C\uFF61\uFF64\uFF8E";
+constexpr int kCellCount = 7;
+
+PageOutcome NoData() {
     return {false, 202, QStringLiteral("データ取得")};
+}
+PageOutcome ConversionFailure() {
+    return {false, 205, QStringLiteral("データ変換")};
+}
+
+bool IsAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// 1-based search: the position of the first needle at or after from, or 0.
+qsizetype Find(QStringView text, QStringView needle, qsizetype from) {
+    if (from > text.size()) {
+        return 0;
+    }
+    return text.indexOf(needle, from - 1) + 1;
+}
+
+// 1-based cut of length characters from start; a start before 1 or a negative length is a
+// conversion failure, a cut past the end gives what is there.
+std::optional<QStringView> Cut(QStringView text, qsizetype start, qsizetype length) {
+    if (start < 1 || length < 0) {
+        return std::nullopt;
+    }
+    if (start > text.size()) {
+        return QStringView();
+    }
+    return text.mid(start - 1, std::min(length, text.size() - start + 1));
+}
+
+// Bytes 0..lastIndex with line breaks dropped and each non-ASCII byte pair turned into one "|",
+// written into lastIndex + 1 NUL characters: whatever the filter drops or merges leaves a NUL
+// at the end. lastIndex is clamped to the bytes there are; a negative one gives an empty text.
+// (The run always passes the byte count minus 2; other callers may pass anything.)
+QString FilterPage(const QByteArray& bytes, int lastIndex) {
+    const qsizetype last = std::min<qsizetype>(lastIndex, bytes.size() - 1);
+    if (last < 0) {
+        return QString();
+    }
+    QString filtered(last + 1, QChar(0));
+    QChar* out = filtered.data();
+    const char* in = bytes.constData();
+    qsizetype j = 0;
+    for (qsizetype i = 0; i <= last;) {
+        const auto b = static_cast<unsigned char>(in[i]);
+        if (b == 10 || b == 13) {
+            ++i;
+        } else if (b > 127) {
+            out[j++] = u'|';
+            i += 2;
+        } else {
+            out[j++] = QChar(b);
+            ++i;
+        }
+    }
+    return filtered;
+}
+
+}  // namespace
+
+PageOutcome ParsePage(QuoteTable& table, PagingState& paging, int lastIndex, Period period) {
+    Q_ASSERT(table.rowCount >= 0 && table.rowCount <= kMaxRows);
+    paging.pageText = DecodeCp932(paging.pageBytes);
+    CheckNextPage(paging);
+
+    const QString filtered = FilterPage(paging.pageBytes, lastIndex);
+    const qsizetype a = Find(filtered, kRowMarker, 1);
+    if (a == 0) {
+        return NoData();
+    }
+    // The section starts one character before the first marker; a marker at the very start
+    // leaves no such character.
+    if (a == 1) {
+        return ConversionFailure();
+    }
+    QStringView section = QStringView(filtered).mid(a - 2);
+    const qsizetype e = Find(section, kTableEnd, 1);
+    if (e > 0) {
+        section = section.first(e - 1);
+    }
+    if (!detail::ParseRows(section, table, period)) {
+        return ConversionFailure();
+    }
+    return {};
 }
 
 bool CheckNextPage(PagingState& paging) {
     paging.hasNextPage = false;
-    return false;
+    const qsizetype p = paging.pageText.indexOf(kNextPageMarker);
+    if (p < 0) {
+        return false;
+    }
+    const qsizetype after = p + kNextPageMarker.size();
+    paging.hasNextPage = after < paging.pageText.size() && IsAsciiDigit(paging.pageText[after]);
+    return paging.hasNextPage;
 }
 
+namespace detail {
+
+bool ParseRows(QStringView section, QuoteTable& table, Period period) {
+    qsizetype a = Find(section, kRowMarker, 1);
+    if (a == 0) {
+        return true;
+    }
+    while (table.rowCount < kMaxRows) {
+        const qsizetype b = Find(section, kRowMarker, a + 1);
+        // The last row runs up to, but not including, the section's final character.
+        const qsizetype length = b > 0 ? b - a : section.size() - a;
+        const RowResult result =
+            ParseRow(section.mid(a - 1, length), period, table.rawRows[table.rowCount]);
+        if (result == RowResult::Failed) {
+            return false;
+        }
+        if (result == RowResult::Accepted) {
+            ++table.rowCount;
+        }
+        if (b == 0) {
+            return true;
+        }
+        a = b;
+    }
+    return true;
+}
+
+RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
+    std::array<QStringView, kCellCount> cells;
+    qsizetype from = 1;
+    for (QStringView& cell : cells) {
+        const qsizetype s = Find(row, kCellStart, from);
+        const qsizetype t = Find(row, kCellEnd, from);
+        const auto text = Cut(row, s + kCellStart.size(), t - (s + kCellStart.size()));
+        if (!text) {
+            return RowResult::Failed;
+        }
+        cell = *text;
+        from = t + 4;
+    }
+
+    const std::optional<QString> ymd = LfFmtDate(cells[0], period);
+    if (!ymd) {
+        return RowResult::Failed;
+    }
+    slot.ymd = *ymd;
+    if (!IsNumeric(cells[1])) {
+        return RowResult::Skipped;
+    }
+    const auto open = ToInt32(cells[1]);
+    const auto high = ToInt32(cells[2]);
+    const auto low = ToInt32(cells[3]);
+    const auto closeValue = CloseCellValue(cells[4]);
+    const auto close = closeValue ? RoundHalfEven32(*closeValue) : std::nullopt;
+    const auto volume = ToInt32(cells[5]);
+    const auto adjClose = ToInt32(cells[6]);
+    if (!open || !high || !low || !close || !volume || !adjClose || *close == 0) {
+        return RowResult::Failed;
+    }
+    slot.volume = *volume;
+    slot.adjClose = *adjClose;
+
+    const double ratio = double(*adjClose) / double(*close);
+    if (!std::isfinite(ratio)) {
+        return RowResult::Failed;
+    }
+    const auto restatedOpen = RoundHalfEven32(*open * ratio);
+    const auto restatedHigh = RoundHalfEven32(*high * ratio);
+    const auto restatedLow = RoundHalfEven32(*low * ratio);
+    const auto restatedClose = RoundHalfEven32(*close * ratio);
+    if (!restatedOpen || !restatedHigh || !restatedLow || !restatedClose) {
+        return RowResult::Failed;
+    }
+    slot.open = *restatedOpen;
+    slot.high = *restatedHigh;
+    slot.low = *restatedLow;
+    slot.close = *restatedClose;
+    return RowResult::Accepted;
+}
+
+std::optional<double> CloseCellValue(QStringView cell) {
+    // Every character is examined: dropping the last one would read a bare "1,234" as 123.
+    QString kept;
+    for (QChar c : cell) {
+        if (IsAsciiDigit(c) || c == u',') {
+            kept += c;
+        }
+    }
+    if (kept.isEmpty()) {
+        return 0.0;
+    }
+    return ToDouble(kept);
+}
+
+}  // namespace detail
 }  // namespace ardentix
