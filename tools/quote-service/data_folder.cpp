@@ -20,7 +20,8 @@ std::optional<PriceBar> BarOf(const QByteArray& line) {
         return std::nullopt;
     }
     PriceBar bar;
-    bar.date = QDate::fromString(QString::fromLatin1(cells[0].trimmed()), Qt::ISODate);
+    bar.date =
+        QDate::fromString(QString::fromLatin1(cells[0].trimmed()), QStringLiteral("yyyy-MM-dd"));
     const auto open = WholeNumber(cells[1]);
     const auto high = WholeNumber(cells[2]);
     const auto low = WholeNumber(cells[3]);

@@ -25,7 +25,7 @@ struct History {
 // The generated history of a listing, from FirstHistoryDay() up to and including `last`:
 // a random walk seeded by code and market (the same on every run and machine), whole-yen
 // prices on the exchange's tick sizes, a split every three to eight years, the first within
-// three years of the start, so every end date from 1973 on has one in the ten years before it.
+// three years of the start, so every end date from 1974 on has one in the ten years before it.
 History GenerateHistory(const Listing& listing, QDate last);
 
 // Restates adjClose of every bar for the splits after its date up to and including `end`:
