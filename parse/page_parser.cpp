@@ -1,5 +1,6 @@
 #include "parse/page_parser.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -171,10 +172,13 @@ RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
     const auto high = ToInt32(cells[2]);
     const auto low = ToInt32(cells[3]);
     const auto closeValue = CloseCellValue(cells[4]);
-    const auto close = closeValue ? RoundHalfEven32(*closeValue) : std::nullopt;
+    if (!open || !high || !low || !closeValue) {
+        return RowResult::Failed;
+    }
+    const auto close = RoundHalfEven32(*closeValue);
     const auto volume = ToInt32(cells[5]);
     const auto adjClose = ToInt32(cells[6]);
-    if (!open || !high || !low || !close || !volume || !adjClose || *close == 0) {
+    if (!close || !volume || !adjClose || *close == 0) {
         return RowResult::Failed;
     }
     slot.volume = *volume;
@@ -200,16 +204,16 @@ RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
 
 std::optional<double> CloseCellValue(QStringView cell) {
     // Every character is examined: dropping the last one would read a bare "1,234" as 123.
-    QString kept;
+    QVarLengthArray<QChar, 32> kept;
     for (QChar c : cell) {
         if (IsAsciiDigit(c) || c == u',') {
-            kept += c;
+            kept.append(c);
         }
     }
     if (kept.isEmpty()) {
         return 0.0;
     }
-    return ToDouble(kept);
+    return ToDouble(QStringView(kept.constData(), kept.size()));
 }
 
 }  // namespace detail
