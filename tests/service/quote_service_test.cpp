@@ -248,6 +248,13 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"no_extension", "/t?" + kRange + "&g=d&s=7203&y=0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(QuoteService, StopBeforeTheAcceptLoopRunsIsNotLost) {
+    quote_service::QuoteServer server(50, std::chrono::milliseconds(0), {});
+    ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
+    server.Stop();  // as a signal arriving between the start line and the loop
+    EXPECT_TRUE(server.ListenAfterBind()) << "returns at once instead of serving forever";
+}
+
 TEST(QuoteService, AnswersOnlyTheChartPath) {
     RunningService service;
     auto client = service.Client();

@@ -1,6 +1,7 @@
 #include "tools/quote-service/quote_server.h"
 
 #include <memory>
+#include <thread>
 
 #include "tools/quote-service/chart_pages.h"
 #include "tools/quote-service/chart_query.h"
@@ -51,7 +52,17 @@ int QuoteServer::Bind(const std::string& host, int port) {
 }
 
 bool QuoteServer::ListenAfterBind() {
-    return server_.listen_after_bind();
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) {
+            return true;
+        }
+        listen_ = Listen::Starting;
+    }
+    const bool served = server_.listen_after_bind();
+    std::lock_guard lock(mutex_);
+    listen_ = Listen::Ended;
+    return served;
 }
 
 void QuoteServer::Stop() {
@@ -60,6 +71,17 @@ void QuoteServer::Stop() {
         stopping_ = true;
     }
     stopped_.notify_all();
+    // The server ignores stop() until its accept loop runs, so a stop that comes right after
+    // the start waits for the loop rather than being lost.
+    while (true) {
+        {
+            std::lock_guard lock(mutex_);
+            if (listen_ != Listen::Starting || server_.is_running()) {
+                break;
+            }
+        }
+        std::this_thread::yield();
+    }
     server_.stop();
 }
 

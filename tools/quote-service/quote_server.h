@@ -40,6 +40,7 @@ private:
     std::mutex mutex_;
     std::condition_variable stopped_;
     bool stopping_ = false;
+    enum class Listen { NotYet, Starting, Ended } listen_ = Listen::NotYet;
 };
 
 }  // namespace quote_service
