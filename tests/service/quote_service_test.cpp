@@ -228,6 +228,8 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"not_on_that_market", "/t?" + kRange + "&g=d&s=1235.o&y=0&x=.csv"},
         NoticeCase{"five_digits", "/t?" + kRange + "&g=d&s=12345&y=0&x=.csv"},
         NoticeCase{"below_1000", "/t?" + kRange + "&g=d&s=0999&y=0&x=.csv"},
+        NoticeCase{"code_like_the_link", "/t?" + kRange + "&g=d&s=%E6%AC%A1%E3%81%AE5&y=0&x=.csv"},
+        NoticeCase{"code_like_a_row", "/t?" + kRange + "&g=d&s=%3Ctr%0Aalign=right%3E&y=0&x=.csv"},
         NoticeCase{"code_with_spaces", "/t?" + kRange + "&g=d&s=%207203&y=0&x=.csv"},
         NoticeCase{"start_after_end", "/t?c=2004&a=1&b=6&f=2003&d=3&e=14&g=d&s=7203&y=0&x=.csv"},
         NoticeCase{"weekend_only", "/t?c=2003&a=3&b=15&f=2003&d=3&e=16&g=w&s=7203&y=0&x=.csv"},

@@ -17,8 +17,9 @@ QString Heading(const ChartQuery& query) {
                                        kNames[static_cast<int>(query.period)]);
 }
 
-QByteArray NoDataPage(const ChartQuery& query) {
-    return WriteNoticePage(Heading(query),
+// The asked code is not repeated here: it could hold the next-page link text or markup.
+QByteArray NoDataPage() {
+    return WriteNoticePage(QStringLiteral("株価時系列"),
                            QStringLiteral("指定された条件に該当する株価データはありません。"
                                           "コード、市場、期間をお確かめください。"));
 }
@@ -35,7 +36,7 @@ std::vector<PriceBar> BarsOfQuery(const std::vector<PriceBar>& daily, const Char
 QByteArray PageOfBars(const ChartQuery& query, const std::vector<PriceBar>& bars, int rowsPerPage) {
     const auto total = static_cast<qint64>(bars.size());
     if (query.offset >= total) {
-        return NoDataPage(query);
+        return NoDataPage();
     }
     const qint64 pageEnd = std::min<qint64>(total, qint64{query.offset} + rowsPerPage);
     ChartPage page;
@@ -68,7 +69,7 @@ std::optional<std::vector<PriceBar>> DailyHistory(const Listing& listing, QDate 
 QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int rowsPerPage) {
     const auto daily = DailyHistory(ListingOf(query.symbol), query.end, data);
     if (!daily) {
-        return NoDataPage(query);
+        return NoDataPage();
     }
     return PageOfBars(query, BarsOfQuery(*daily, query), rowsPerPage);
 }
@@ -86,7 +87,7 @@ QByteArray DashPageFor(const ChartQuery& query, int rowsPerPage, bool endless) {
     const std::vector<PriceBar> bars = BarsOfQuery(GenerateHistory(listing, last).bars, query);
     const qint64 from = endless ? 0 : query.offset;
     if (from >= static_cast<qint64>(bars.size())) {
-        return NoDataPage(query);
+        return NoDataPage();
     }
     ChartPage page;
     page.heading = Heading(query);
