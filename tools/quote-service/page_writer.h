@@ -28,8 +28,8 @@ PageRow RowOf(const PriceBar& bar, BarPeriod period);
 QString Grouped(qint64 value);
 
 // The chart page in EUC-JP: a header row, then per row "<tr" LF "align=right>" and the seven
-// cells (the close in bold), "</tr>" LF, and "</table>" on its own line after the last row, so
-// a reader that drops the table end's last character before it still finds every "</td>".
+// cells (the close in bold), LF "</tr>" LF, and "</table>" after the last row: a reader that
+// cuts the last row one character short of "</table" loses part of "</tr>", not of a cell.
 // When nextCount > 0 the link "次のN件" follows the table.
 QByteArray WriteChartPage(const ChartPage& page);
 
