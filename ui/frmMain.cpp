@@ -6,6 +6,8 @@
 
 #include "app/settings_file.h"
 #include "locale/patterns.h"
+#include "retrieval/download_run.h"
+#include "retrieval/query_tables.h"
 #include "ui/result_list.h"
 #include "ui/row_scaling.h"
 #include "ui/window_setup.h"
@@ -35,6 +37,7 @@ frmMain::frmMain(const WindowContext& context, qint32 ymdForm)
       table_(std::make_unique<QuoteTable>()),
       paging_(std::make_unique<PagingState>()),
       ymdForm_(ymdForm) {
+    fetcher_.setTimeoutMs(context_.fetchTimeoutMs);
     InitResources();
     InstallFontSubstitutions();
     ui->setupUi(this);
@@ -101,9 +104,88 @@ void frmMain::ShowList() {
         ListCaption(ui->txtCD->text(), ui->cmbCat->currentText(), SelectedPeriod()));
 }
 
-void frmMain::cmdDwn_Click() {}
+void frmMain::cmdDwn_Click() {
+    if (isBusy_) {
+        return;
+    }
+    isBusy_ = true;
+    ResetRun();
+    DownloadRun run(*table_, *paging_, fetcher_, context_.prompts);
+    RunHooks hooks;
+    hooks.started = [this] {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        EnableInputs(false);
+        ui->lblCount->setText(QStringLiteral("接続中...."));
+    };
+    hooks.pageAccepted = [this, &run](int rowCount) {
+        requestUrl_ = run.requestUrl();
+        ui->lblCount->setText(FormatRowCount(rowCount));
+        QCoreApplication::processEvents();
+        return true;
+    };
+    const RunEnd end = run.Execute(CurrentQuery(), hooks);
+    requestUrl_ = run.requestUrl();
+    if (end == RunEnd::BlankCode) {
+        isBusy_ = false;
+        return;
+    }
+    if (end == RunEnd::Succeeded) {
+        ui->lblCount->setText(FormatRowCount(table_->rowCount));
+        ShowList();
+    } else {
+        ui->lblCount->setText(QStringLiteral("データ読込み失敗"));
+    }
+    QGuiApplication::restoreOverrideCursor();
+    EnableInputs(true);
+    isBusy_ = false;
+}
 
-void frmMain::cmdPath_Click() {}
+void frmMain::ResetRun() {
+    table_->Clear();
+    paging_->hasNextPage = false;
+    paging_->pageLastIndex = 0;
+    ui->lblCount->setText(FormatRowCount(table_->rowCount));
+    ui->lblMei->clear();
+    ui->txtFile->clear();
+    cmbVbase[0]->setCurrentIndex(0);
+    cmbVbase[1]->setCurrentIndex(0);
+    ui->lvR->clear();
+    QCoreApplication::processEvents();
+    startDate_ = RangeStart(ui->dtpYmd->date(), SelectedPeriod());
+}
+
+ChartQuery frmMain::CurrentQuery() const {
+    ChartQuery query;
+    query.host = context_.quoteHost;
+    query.code = ui->txtCD->text();
+    query.marketIndex = ui->cmbCat->currentIndex();
+    query.period = SelectedPeriod();
+    query.startDate = startDate_;
+    query.endDate = ui->dtpYmd->date();
+    return query;
+}
+
+void frmMain::EnableInputs(bool enable) {
+    ui->txtCD->setReadOnly(!enable);
+    ui->cmbCat->setEnabled(enable);
+    ui->dtpYmd->setEnabled(enable);
+    ui->cmdPath->setEnabled(enable);
+    for (QRadioButton* option : optG) {
+        if (!option->isChecked()) {
+            option->setEnabled(enable);
+        }
+    }
+}
+
+void frmMain::cmdPath_Click() {
+    const ExportCommand::Inputs inputs{SelectedPeriod(), ui->txtCD->text(),
+                                       context_.settingsDirectory, ymdForm_};
+    const auto end =
+        export_.Run(inputs, *table_, [this](const QString& path) { ui->txtFile->setText(path); });
+    if (end == ExportCommand::End::NotWritten) {
+        ui->lblCount->setText(QStringLiteral("ファイル作成失敗"));
+    }
+}
 
 void frmMain::cmbVbase_Click(int index) {
     const QComboBox* list = cmbVbase[index];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QNetworkAccessManager>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -8,6 +9,9 @@
 
 #include "parse/period.h"
 #include "parse/quote_table.h"
+#include "retrieval/chart_query.h"
+#include "retrieval/page_fetcher.h"
+#include "ui/export_command.h"
 #include "ui/window_context.h"
 
 class QComboBox;
@@ -42,13 +46,17 @@ public:
     int PriceDivisor() const { return priceDivisor_; }
     int VolumeDivisor() const { return volumeDivisor_; }
     QDate startDate() const { return startDate_; }
-    const QString& exportPath() const { return exportPath_; }
+    const QString& exportPath() const { return export_.exportPath(); }
+    const QString& requestUrl() const { return requestUrl_; }
 
     // The bar period of the selected option: daily, weekly, otherwise monthly.
     Period SelectedPeriod() const;
 
     // Rebuilds shownRows from rawRows under both divisors, refills lvR and rewrites lblMei.
     void ShowList();
+
+    // Locks (false) or unlocks the query inputs and the save button around a download.
+    void EnableInputs(bool enable);
 
 public slots:
     void cmdDwn_Click();
@@ -64,6 +72,8 @@ private:
     frmMain(const WindowContext& context, qint32 ymdForm);
     void Form_Load();
     void SetupWindow();
+    void ResetRun();
+    ChartQuery CurrentQuery() const;
 
     std::unique_ptr<Ui::frmMain> ui;
     std::array<QRadioButton*, 3> optG{};
@@ -79,7 +89,10 @@ private:
     int priceDivisor_ = 0;
     int volumeDivisor_ = 0;
     QDate startDate_;
-    QString exportPath_;
+    QString requestUrl_;
+    QNetworkAccessManager network_;
+    PageFetcher fetcher_{network_};
+    ExportCommand export_{context_.prompts};
 };
 
 }  // namespace ardentix

@@ -13,7 +13,8 @@ struct WindowContext {
     QString settingsDirectory;  // holds mervo.ini; the program passes its executable's folder
     QString quoteHost;          // host[:port] of the quote service
     std::function<QDate()> today;
-    Prompts& prompts;  // every modal box and the save dialog
+    Prompts& prompts;            // every modal box and the save dialog
+    int fetchTimeoutMs = 30000;  // a page request that makes no progress this long fails
 };
 
 }  // namespace ardentix
