@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+
+#include "core/page_builder.h"
+#include "locale/numbers.h"
+#include "locale/patterns.h"
+#include "support/canned_server.h"
+#include "support/scripted_prompts.h"
+#include "ui/frmMain.h"
+
+using namespace ardentix;
+using namespace ardentix::testing;
+
+namespace {
+
+const QDate kToday(2024, 1, 5);
+const QString k203 = QStringLiteral("データ件数０でした。");
+
+QByteArray Page(int rows, int seed, bool next) {
+    PageSpec spec;
+    spec.rows = SampleRows(Period::Daily, kToday.addDays(-7 * seed), rows, seed, 1000);
+    if (next) {
+        spec.nextLink = QStringLiteral("次の50件");
+    }
+    return BuildPage(spec);
+}
+
+class WindowDownload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = frmMain::Create(
+            {dir.path(), server.host(), [] { return kToday; }, prompts, /*fetchTimeoutMs=*/2000});
+        ASSERT_NE(window, nullptr);
+        window->show();
+    }
+
+    template <class T>
+    T* Find(const char* name) const {
+        auto* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString Count() const { return Find<QLabel>("lblCount")->text(); }
+    int ListLines() const { return Find<QTreeWidget>("lvR")->topLevelItemCount(); }
+    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+    void TypeCode(const QString& code) {
+        Find<QLineEdit>("txtCD")->clear();
+        QTest::keyClicks(Find<QLineEdit>("txtCD"), code);
+    }
+
+    // The inputs a run locks, as (name, usable) pairs; the code box counts as usable when it
+    // is not read-only.
+    std::vector<std::pair<QString, bool>> Inputs() const {
+        std::vector<std::pair<QString, bool>> out;
+        out.emplace_back("txtCD", !Find<QLineEdit>("txtCD")->isReadOnly());
+        for (const char* name : {"cmbCat", "dtpYmd", "cmdPath", "optG_0", "optG_1", "optG_2",
+                                 "cmdDwn", "cmbVbase_0", "cmbVbase_1", "cmbYmdForm"}) {
+            out.emplace_back(name, Find<QWidget>(name)->isEnabled());
+        }
+        return out;
+    }
+    static std::vector<std::pair<QString, bool>> AllUsable() {
+        std::vector<std::pair<QString, bool>> out;
+        for (const char* name : {"txtCD", "cmbCat", "dtpYmd", "cmdPath", "optG_0", "optG_1",
+                                 "optG_2", "cmdDwn", "cmbVbase_0", "cmbVbase_1", "cmbYmdForm"}) {
+            out.emplace_back(name, true);
+        }
+        return out;
+    }
+
+    // Runs `probe` once while the run is at work with at least `rows` rows stored.
+    void DuringRun(int rows, std::function<void()> probe) {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, window.get(), [=, this] {
+            if (window->IsBusy() && window->quoteTable().rowCount >= rows) {
+                timer->stop();
+                probe();
+            }
+        });
+        timer->start();
+    }
+
+    QStringList Texts() const {
+        QStringList out;
+        for (const auto& c : prompts.calls) {
+            out << c.text;
+        }
+        return out;
+    }
+
+    CannedServer server;
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(WindowDownload, ListsEveryPageAndUnlocksAfterwards) {
+    server.Push(Page(50, 1, true));
+    server.Push(Page(30, 2, false));
+    TypeCode("7203");
+    Click("cmdDwn");
+    EXPECT_EQ(Count(), QStringLiteral("80行読込み"));
+    EXPECT_EQ(ListLines(), 80);
+    EXPECT_EQ(Find<QLabel>("lblMei")->text(), QStringLiteral(" 7203 自動 ディリー"));
+    EXPECT_EQ(server.targets().size(), 2u);
+    EXPECT_TRUE(server.targets()[1].contains(u"&y=50&"));
+    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_EQ(Inputs(), AllUsable());
+    EXPECT_FALSE(window->IsBusy());
+    EXPECT_EQ(window->startDate(), QDate(2021, 10, 27));
+}
+
+TEST_F(WindowDownload, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
+    server.Push(Page(50, 1, true));
+    server.Push(Page(50, 2, true));
+    server.Push(Page(10, 3, false));
+    TypeCode("7203");
+    Find<QRadioButton>("optG_1")->setChecked(true);
+    std::vector<std::pair<QString, bool>> during;
+    bool visibleAfterClose = false;
+    int listedAtYield = -1;
+    QString firstPriceAtYield;
+    DuringRun(50, [&] {
+        during = Inputs();
+        Click("cmdDwn");  // turned away by the busy flag
+        window->close();  // refused silently
+        visibleAfterClose = window->isVisible();
+        Find<QComboBox>("cmbVbase_0")->setCurrentIndex(1);  // price 1/10: lists rows so far
+        listedAtYield = ListLines();
+        firstPriceAtYield = Find<QTreeWidget>("lvR")->topLevelItem(0)->text(1);
+    });
+    Click("cmdDwn");
+
+    const std::vector<std::pair<QString, bool>> locked = {
+        {"txtCD", false},     {"cmbCat", false},    {"dtpYmd", false},   {"cmdPath", false},
+        {"optG_0", false},    {"optG_1", true},     {"optG_2", false},   {"cmdDwn", true},
+        {"cmbVbase_0", true}, {"cmbVbase_1", true}, {"cmbYmdForm", true}};
+    EXPECT_EQ(during, locked);
+    EXPECT_TRUE(Find<QLineEdit>("txtCD")->focusPolicy() != Qt::NoFocus);
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_GE(listedAtYield, 50);
+    const QuoteTable& table = window->quoteTable();
+    EXPECT_EQ(firstPriceAtYield,
+              FormatGrouped(qint64(*RoundHalfEven32(table.rawRows[0].open / 10.0))));
+    EXPECT_EQ(server.targets().size(), 3u);  // the second click asked for nothing
+    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_EQ(ListLines(), 110);
+    EXPECT_EQ(Find<QComboBox>("cmbVbase_0")->currentIndex(), 1);
+    EXPECT_EQ(table.shownRows[109].open, *RoundHalfEven32(table.rawRows[109].open / 10.0));
+    EXPECT_EQ(Inputs(), AllUsable());
+    EXPECT_EQ(Find<QLabel>("lblMei")->text(), QStringLiteral(" 7203 自動 週 足"));
+
+    window->close();  // accepted once the run is over
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WindowDownload, ABlankCodeClearsTheLastResultAndAsksForACode) {
+    server.Push(Page(20, 1, false));
+    TypeCode("7203");
+    Click("cmdDwn");
+    ASSERT_EQ(ListLines(), 20);
+    Find<QComboBox>("cmbVbase_0")->setCurrentIndex(2);
+    Find<QComboBox>("cmbVbase_1")->setCurrentIndex(3);
+    TypeCode("  ");
+    Click("cmdDwn");
+    EXPECT_EQ(Texts(), QStringList({"コードを入力してください。"}));
+    EXPECT_EQ(prompts.calls[0].title, QStringLiteral("株価取得"));
+    EXPECT_EQ(ListLines(), 0);
+    EXPECT_EQ(Count(), QStringLiteral("0行読込み"));
+    EXPECT_TRUE(Find<QLabel>("lblMei")->text().isEmpty());
+    EXPECT_EQ(Find<QComboBox>("cmbVbase_0")->currentIndex(), 0);
+    EXPECT_EQ(Find<QComboBox>("cmbVbase_1")->currentIndex(), 0);
+    EXPECT_EQ(window->VolumeDivisor(), 1000);
+    EXPECT_EQ(server.targets().size(), 1u);
+    EXPECT_EQ(Inputs(), AllUsable());
+    EXPECT_FALSE(window->IsBusy());
+}
+
+TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<QByteArray, CannedServer::Mode>> pages;
+        QStringList texts;
+        int rows;
+        const char16_t* count;
+    };
+    const QString k200 = QStringLiteral("株価データ取得に失敗しました。");
+    const QString k202 = QStringLiteral("この条件ではデータがありませんでした。");
+    const auto normal = CannedServer::Mode::Normal;
+    const std::vector<Case> cases = {
+        {"short body on page 3",
+         {{Page(50, 1, true), normal}, {Page(50, 2, true), normal}, {"ab", normal}},
+         {k200, k203},
+         0,
+         u"データ読込み失敗"},
+        {"no table on page 3 keeps the rows",
+         {{Page(50, 1, true), normal}, {Page(50, 2, true), normal}, {"<html></html>", normal}},
+         {k202},
+         100,
+         u"100行読込み"},
+        {"no table at all", {{"<html></html>", normal}}, {k202, k203}, 0, u"データ読込み失敗"},
+        {"stalled page 2",
+         {{Page(50, 1, true), normal}, {Page(50, 2, true), CannedServer::Mode::Stall}},
+         {QString(), k203},
+         0,
+         u"データ読込み失敗"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CannedServer local;
+        ScriptedPrompts localPrompts;
+        auto w =
+            frmMain::Create({dir.path(), local.host(), [] { return kToday; }, localPrompts, 300});
+        ASSERT_NE(w, nullptr);
+        for (const auto& [body, mode] : c.pages) {
+            local.Push(body, mode);
+        }
+        QTest::keyClicks(w->findChild<QLineEdit*>("txtCD"), "7203");
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdDwn"), Qt::LeftButton);
+        QStringList texts;
+        for (const auto& call : localPrompts.calls) {
+            texts << (call.style == 16 ? QString() : call.text);
+        }
+        EXPECT_EQ(texts, c.texts);
+        EXPECT_EQ(w->quoteTable().rowCount, c.rows);
+        EXPECT_EQ(w->findChild<QTreeWidget*>("lvR")->topLevelItemCount(), c.rows);
+        EXPECT_EQ(w->findChild<QLabel*>("lblCount")->text(), QString::fromUtf16(c.count));
+        EXPECT_FALSE(w->IsBusy());
+        EXPECT_FALSE(w->findChild<QLineEdit*>("txtCD")->isReadOnly());
+        for (const char* name : {"cmbCat", "dtpYmd", "cmdPath", "optG_1", "optG_2"}) {
+            EXPECT_TRUE(w->findChild<QWidget*>(name)->isEnabled()) << name;
+        }
+    }
+}
+
+}  // namespace
