@@ -278,7 +278,7 @@ std::variant<DownloadOptions, UsageError> MakeDownloadOptions(const Given& given
         for (const QString& code : codes) {
             if (code.contains(u'/')) {
                 return UsageError{
-                    QStringLiteral("\"%1\": a code with \"/\" cannot name a file; use --out")
+                    QStringLiteral("%1: a code with \"/\" cannot name a file; use --out")
                         .arg(code)};
             }
         }
