@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/message_catalogue.h"
+#include "retrieval/download_run.h"
+#include "retrieval/page_fetcher.h"
+#include "retrieval/query_tables.h"
+#include "service/service_harness.h"
+#include "support/canned_server.h"
+#include "support/scripted_prompts.h"
+#include "tool_process.h"
+#include "ui/export_writer.h"
+#include "ui/row_scaling.h"
+
+using namespace ardentix;
+using cli_test::Entries;
+using cli_test::ReadFile;
+using cli_test::RunTool;
+
+namespace {
+
+const QDate kEnd(2024, 5, 17);
+
+QString Host(int port) {
+    return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+QString Text(int number) {
+    return CatalogueText(number).value();
+}
+
+// What the window's download and save produce for the same inputs: its run into a table, its
+// scaling, its export bytes.
+QByteArray WindowExport(const QString& host, const QString& code, int market, Period period,
+                        int priceDivisor, int volumeDivisor, int ymdForm) {
+    QNetworkAccessManager manager;
+    PageFetcher fetcher(manager);
+    ardentix::testing::ScriptedPrompts prompts;
+    auto table = std::make_unique<QuoteTable>();
+    PagingState paging;
+    DownloadRun run(*table, paging, fetcher, prompts);
+    const ChartQuery query{host, code, market, period, RangeStart(kEnd, period), kEnd, 0};
+    if (run.Execute(query) != RunEnd::Succeeded) {
+        return "<no rows>";
+    }
+    ScaleRows(*table, priceDivisor, volumeDivisor);
+    return ExportBytes(*table, ymdForm);
+}
+
+TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
+    QTemporaryDir dir;
+    QFile(dir.filePath("page.html")).open(QIODevice::WriteOnly);
+    const struct {
+        QStringList arguments;
+        const char* named;
+    } cases[] = {
+        {{}, "no codes"},
+        {{"--market", "tokio", "7203"}, "--market"},
+        {{"--market"}, "--market"},
+        {{"--market", "tokyo", "--market=osaka", "7203"}, "--market"},
+        {{"--period", "yearly", "7203"}, "--period"},
+        {{"--end", "2024-02-30", "7203"}, "--end"},
+        {{"--end", "2024-5-17", "7203"}, "--end"},
+        {{"--end", "17/05/2024", "7203"}, "--end"},
+        {{"--price-scale", "5", "7203"}, "--price-scale"},
+        {{"--price-scale", "010", "7203"}, "--price-scale"},
+        {{"--volume-scale", "10000000", "7203"}, "--volume-scale"},
+        {{"--date-form", "iso", "7203"}, "--date-form"},
+        {{"--out", "a.csv", "7203", "1234"}, "--out"},
+        {{"--out", "a.csv", "--out-dir", ".", "7203"}, "--out"},
+        {{"--out-dir", "missing", "7203"}, "--out-dir"},
+        {{"--host", "a b", "7203"}, "--host"},
+        {{"--host", "quotes:70000", "7203"}, "--host"},
+        {{"--host", "quotes/t?c=1", "7203"}, "--host"},
+        {{"--codes-from", "missing.txt"}, "--codes-from"},
+        {{"--verbose", "7203"}, "--verbose"},
+        {{"--quiet=yes", "7203"}, "--quiet"},
+        {{"--rows-before", "3", "7203"}, "--rows-before"},
+        {{"--page", "page.html", "7203"}, "--page"},
+        {{"--page", "page.html", "--out", "x.csv"}, "--out"},
+        {{"--page", "page.html", "--rows-before", "501"}, "--rows-before"},
+        {{"../7203"}, "../7203"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const auto run = RunTool(c.arguments, dir.path());
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("ardentix-get: ") + c.named))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("usage: ardentix-get")) << run.err.toStdString();
+        EXPECT_EQ(Entries(dir.path()), QStringList{"page.html"});
+    }
+}
+
+TEST(CommandLine, AnswersVersionAndHelp) {
+    const auto version = RunTool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "ardentix-get 0.9.7\n");
+
+    const auto help = RunTool({"7203", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("--codes-from FILE")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("130 stopped by Ctrl-C")) << help.out.toStdString();
+}
+
+TEST(CommandLine, SavesAWatchListAsTheWindowWouldAndGoesOnPastAFailedCode) {
+    service_test::RunningService service;
+    QTemporaryDir dir;
+    const QString outDir = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(outDir));
+    QFile list(dir.filePath("watch.txt"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    // 1001 is not listed in Osaka: the service answers a page without a table.
+    list.write("# watch list\n7204\r\n\n  2008  # trailing comment\n1001\n");
+    list.close();
+
+    const auto run =
+        RunTool({"7206", "--codes-from", list.fileName(), "--market", "osaka", "--period=weekly",
+                 "--end", "2024-05-17", "--price-scale", "10", "--volume-scale", "1", "--date-form",
+                 "kanji", "--out-dir", outDir, "--host", Host(service.port())},
+                dir.path());
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(Entries(outDir), (QStringList{"zubW2008.csv", "zubW7204.csv", "zubW7206.csv"}));
+    for (const char* code : {"7206", "7204", "2008"}) {
+        SCOPED_TRACE(code);
+        const QByteArray expected =
+            WindowExport(Host(service.port()), code, 2, Period::Weekly, 10, 1, 1);
+        EXPECT_EQ(expected.count("\r\n"), kMaxRows);
+        EXPECT_EQ(ReadFile(QDir(outDir).filePath(QStringLiteral("zubW%1.csv").arg(code))),
+                  expected);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("ardentix-get: %1: 50行読込み\n").arg(code)));
+    }
+    EXPECT_TRUE(run.err.contains(QStringLiteral("ardentix-get: 1001: データ取得: ") + Text(202) +
+                                 QStringLiteral("\nardentix-get: 1001: データ読込み: ") +
+                                 Text(203) + u'\n'))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.endsWith("ardentix-get: 3 saved, 1 failed\n")) << run.err.toStdString();
+}
+
+TEST(CommandLine, WritesOneCodeToTheDefaultNameOrToTheNamedFile) {
+    service_test::RunningService service;
+    QTemporaryDir dir;
+    const QByteArray expected =
+        WindowExport(Host(service.port()), "7203", 0, Period::Daily, 1, 1000, 0);
+
+    const auto byName =
+        RunTool({"--end=2024-05-17", "--host", Host(service.port()), "7203"}, dir.path());
+    EXPECT_EQ(byName.status, 0) << byName.err.toStdString();
+    EXPECT_EQ(ReadFile(dir.filePath("zubD7203.csv")), expected);
+
+    // An earlier file is replaced whole; --quiet leaves standard error empty.
+    const QString named = dir.filePath("named.csv");
+    QFile old(named);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(100000, 'x'));
+    old.close();
+    const auto toFile = RunTool(
+        {"--quiet", "--end", "2024-05-17", "--out", named, "--host", Host(service.port()), "7203"});
+    EXPECT_EQ(toFile.status, 0);
+    EXPECT_EQ(toFile.err, QString());
+    EXPECT_EQ(ReadFile(named), expected);
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"named.csv", "zubD7203.csv"}));
+}
+
+TEST(CommandLine, ReportsFailedFetchesAndWritesAndCountsThem) {
+    service_test::RunningService service;
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("plain.txt"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+
+    const auto unwritable =
+        RunTool({"--end", "2024-05-17", "--out", dir.filePath("plain.txt/x.csv"), "--host",
+                 Host(service.port()), "7203"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_TRUE(unwritable.err.contains("ardentix-get: 7203: ファイル作成: "))
+        << unwritable.err.toStdString();
+    EXPECT_TRUE(unwritable.err.endsWith("0 saved, 1 failed\n"));
+
+    // EMPT answers an empty body, TWOB two bytes, HALF closes the connection mid-body.
+    const auto fetches =
+        RunTool({"--host", Host(service.port()), "EMPT", "TWOB", "HALF", "7203"}, dir.path());
+    EXPECT_EQ(fetches.status, 1);
+    for (const char* code : {"EMPT", "TWOB"}) {
+        EXPECT_TRUE(fetches.err.contains(
+            QStringLiteral("ardentix-get: %1: インターネット接続失敗!: ").arg(code) + Text(200)))
+            << fetches.err.toStdString();
+    }
+    EXPECT_TRUE(fetches.err.contains("ardentix-get: HALF: インターネット接続失敗!: "));
+    EXPECT_TRUE(fetches.err.endsWith("1 saved, 3 failed\n")) << fetches.err.toStdString();
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"plain.txt", "zubD7203.csv"}));
+}
+
+TEST(CommandLine, ParsesASavedPage) {
+    const QString data = QStringLiteral(ARDENTIX_TEST_DATA "/");
+    QTemporaryDir dir;
+    QFile twoBytes(dir.filePath("two.html"));
+    ASSERT_TRUE(twoBytes.open(QIODevice::WriteOnly));
+    twoBytes.write("<a");
+    twoBytes.close();
+
+    const struct {
+        QString file;
+        QString period;
+        QString rowsBefore;
+        int status;
+        int lines;
+        const char* firstLine;
+        const char* lastLine;
+        const char* next;
+        QString message;
+    } cases[] = {
+        {data + "daily_50.html",
+         "daily",
+         "0",
+         0,
+         50,
+         "031205,991,1031,991,1031,157919",
+         "030929,1454,1482,1451,1472,2289640",
+         "yes",
+         {}},
+        {data + "monthly_last.html",
+         "monthly",
+         "0",
+         0,
+         14,
+         "031200,",
+         "021100,1438,1448,1432,1437,1535234",
+         "no",
+         {}},
+        {data + "weekly_next.html", "weekly", "0", 0, 50, "031205,", "021227,", "yes", {}},
+        {data + "daily_50.html", "daily", "500", 0, 0, nullptr, nullptr, "yes", {}},
+        {data + "no_table.html", "daily", "0", 1, 0, nullptr, nullptr, "no",
+         QStringLiteral("データ取得: ") + Text(202)},
+        {twoBytes.fileName(), "daily", "0", 1, 0, nullptr, nullptr, nullptr,
+         QStringLiteral("インターネット接続失敗!: ") + Text(200)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString() + " " + c.rowsBefore.toStdString());
+        const auto run =
+            RunTool({"--page", c.file, "--period", c.period, "--rows-before", c.rowsBefore});
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        const QList<QByteArray> lines = run.out.split('\n');
+        EXPECT_EQ(run.out.count("\r\n"), c.lines);
+        EXPECT_EQ(lines.size(), c.lines + 1);
+        if (c.lines > 0) {
+            EXPECT_TRUE(lines.first().startsWith(c.firstLine)) << lines.first().toStdString();
+            EXPECT_TRUE(lines[c.lines - 1].startsWith(c.lastLine));
+        }
+        if (c.next) {
+            EXPECT_TRUE(run.err.startsWith(QStringLiteral("next page: ") + c.next));
+        }
+        if (!c.message.isEmpty()) {
+            EXPECT_TRUE(run.err.contains(QStringLiteral("ardentix-get: ") + c.file +
+                                         QStringLiteral(": ") + c.message + u'\n'))
+                << run.err.toStdString();
+        }
+    }
+
+    // Behind 480 stored rows the page fills the table to 500: its first 20 rows.
+    const auto whole = RunTool({"--page", data + "daily_50.html"});
+    const auto behind = RunTool({"--page", data + "daily_50.html", "--rows-before=480"});
+    EXPECT_EQ(behind.status, 0);
+    EXPECT_EQ(behind.out.count("\r\n"), 20);
+    EXPECT_TRUE(whole.out.startsWith(behind.out));
+}
+
+TEST(CommandLine, StopsOnASignalWithoutWritingTheCodeInProgress) {
+    const QByteArray page = ReadFile(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html"));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QTemporaryDir dir;
+        auto server = std::make_unique<ardentix::testing::CannedServer>();
+        server->Push(page);  // announces a further page
+        server->Push(page, ardentix::testing::CannedServer::Mode::Stall);
+
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(ARDENTIX_GET_PROGRAM),
+                      QStringList{"--host", server->host(), "7203", "1234"});
+        process.setReadChannel(QProcess::StandardError);
+        const QByteArray progress = QStringLiteral("7203: 50行読込み").toUtf8();
+        QByteArray err;
+        while (!err.contains(progress) && process.waitForReadyRead(30000)) {
+            err += process.readAllStandardError();
+        }
+        ASSERT_TRUE(err.contains(progress)) << err.toStdString();
+        ASSERT_EQ(::kill(pid_t(process.processId()), signal), 0);
+        server.reset();  // the stalled answer comes now, or the connection drops
+
+        ASSERT_TRUE(process.waitForFinished(30000));
+        err += process.readAllStandardError();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 130);
+        EXPECT_EQ(Entries(dir.path()), QStringList());
+        EXPECT_TRUE(err.contains("ardentix-get: interrupted\n")) << err.toStdString();
+        EXPECT_FALSE(err.contains("1234")) << "no code after the interrupted one is asked";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "retrieval/query_tables.h"
+#include "service/service_harness.h"
+#include "support/scripted_prompts.h"
+#include "tool_process.h"
+#include "ui/frmMain.h"
+#include "ui/row_scaling.h"
+
+using namespace ardentix;
+
+namespace {
+
+template <std::size_t N>
+int ScaleIndex(const std::array<ScaleEntry, N>& scales, int divisor) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (scales[i].divisor == divisor) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+// The tool and the window, given the same inputs, save the same bytes.
+TEST(CommandLineAndWindow, SaveTheSameFile) {
+    const QDate today(2024, 5, 17);
+    service_test::RunningService service;
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service.port());
+    const struct {
+        const char* code;
+        int market;
+        const char* marketName;
+        int period;
+        const char* periodName;
+        int price, volume, ymdForm;
+    } cases[] = {
+        {"7203", 0, "auto", 0, "daily", 1, 1000, 0},
+        {"7204", 2, "osaka", 1, "weekly", 10, 1, 1},
+        {"7208", 7, "nasdaq", 2, "monthly", 1000, 1000000, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        QTemporaryDir dir;
+        ardentix::testing::ScriptedPrompts prompts;
+        auto window = frmMain::Create({dir.path(), host, [&] { return today; }, prompts});
+        ASSERT_NE(window, nullptr);
+        window->show();
+        QTest::keyClicks(window->findChild<QLineEdit*>("txtCD"), c.code);
+        window->findChild<QComboBox*>("cmbCat")->setCurrentIndex(c.market);
+        window->findChild<QRadioButton*>(QStringLiteral("optG_%1").arg(c.period))->setChecked(true);
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdDwn"), Qt::LeftButton);
+        ASSERT_TRUE(prompts.calls.empty());
+        window->findChild<QComboBox*>("cmbVbase_0")
+            ->setCurrentIndex(ScaleIndex(kPriceScales, c.price));
+        window->findChild<QComboBox*>("cmbVbase_1")
+            ->setCurrentIndex(ScaleIndex(kVolumeScales, c.volume));
+        window->findChild<QComboBox*>("cmbYmdForm")->setCurrentIndex(c.ymdForm);
+        const QString windowFile = dir.filePath("window.csv");
+        prompts.fileNames = {windowFile};
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdPath"), Qt::LeftButton);
+
+        const QString toolFile = dir.filePath("tool.csv");
+        const auto run = cli_test::RunTool(
+            {"--market", c.marketName, "--period", c.periodName, "--end", "2024-05-17",
+             "--price-scale", QString::number(c.price), "--volume-scale", QString::number(c.volume),
+             "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", toolFile, "--host", host,
+             c.code});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        const QByteArray saved = cli_test::ReadFile(windowFile);
+        EXPECT_GT(saved.count("\r\n"), 300);
+        EXPECT_EQ(cli_test::ReadFile(toolFile), saved);
+    }
+}
+
+}  // namespace

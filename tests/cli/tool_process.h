@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace cli_test {
+
+struct ToolRun {
+    int status = -1;  // -1 when the program did not exit normally
+    QByteArray out;
+    QString err;
+};
+
+// Runs ardentix-get to its end in the given working folder.
+ToolRun RunTool(const QStringList& arguments, const QString& workingDirectory = {});
+
+QByteArray ReadFile(const QString& path);
+
+// The names of the entries in a folder, hidden ones included.
+QStringList Entries(const QString& folder);
+
+}  // namespace cli_test
