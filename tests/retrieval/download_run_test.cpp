@@ -167,6 +167,13 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
     }
 }
 
+TEST(DownloadRun, AnErrorStatusStillHandsItsPageToTheParser) {
+    Fixture f;
+    f.server.Push("<html>Not Found</html>", CannedServer::Mode::NotFound);
+    EXPECT_EQ(f.Run(), RunEnd::Failed);
+    EXPECT_EQ(f.Texts(), QStringList({"この条件ではデータがありませんでした。", k203}));
+}
+
 TEST(DownloadRun, ARefusedConnectionIsAFailedFetch) {
     int closedPort = 0;
     {

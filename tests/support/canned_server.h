@@ -18,7 +18,7 @@ namespace ardentix::testing {
 // request in order (the last one repeats), and records the target of every request.
 class CannedServer {
 public:
-    enum class Mode { Normal, CloseMidBody, Stall };
+    enum class Mode { Normal, CloseMidBody, Stall, NotFound };
     struct Response {
         QByteArray body;
         Mode mode = Mode::Normal;
@@ -78,6 +78,10 @@ private:
         const std::string body = r.body.toStdString();
         switch (r.mode) {
             case Mode::Normal:
+                res.set_content(body, "text/html; charset=EUC-JP");
+                break;
+            case Mode::NotFound:
+                res.status = 404;
                 res.set_content(body, "text/html; charset=EUC-JP");
                 break;
             case Mode::CloseMidBody: {
