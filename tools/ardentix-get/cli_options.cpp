@@ -17,13 +17,13 @@ namespace {
 
 enum class Used { Download, Page, Both };
 
-struct OptionSpec {
+struct OptionInfo {
     const char16_t* name;
     bool takesValue;
     Used usedBy;
 };
 
-constexpr std::array<OptionSpec, 15> kOptions = {{
+constexpr std::array<OptionInfo, 15> kOptions = {{
     {u"--market", true, Used::Download},
     {u"--period", true, Used::Both},
     {u"--end", true, Used::Download},
@@ -52,10 +52,10 @@ constexpr std::array<const char16_t*, 2> kDateForms = {u"yymmdd", u"kanji"};
 // The earliest date the window's date field holds.
 const QDate kFirstEndDate(1752, 9, 14);
 
-const OptionSpec* FindOption(const QString& name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == QStringView(spec.name)) {
-            return &spec;
+const OptionInfo* FindOption(const QString& name) {
+    for (const OptionInfo& info : kOptions) {
+        if (name == QStringView(info.name)) {
+            return &info;
         }
     }
     return nullptr;
@@ -197,8 +197,8 @@ std::variant<DownloadOptions, UsageError> MakeDownloadOptions(const Given& given
     options.host = QStringLiteral(ARDENTIX_QUOTE_HOST);
     options.outDir = QStringLiteral(".");
     options.quiet = given.contains(QStringLiteral("--quiet"));
-    for (const OptionSpec& spec : kOptions) {
-        const QString option = QString::fromUtf16(spec.name);
+    for (const OptionInfo& info : kOptions) {
+        const QString option = QString::fromUtf16(info.name);
         if (!given.contains(option)) {
             continue;
         }
@@ -305,12 +305,12 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
         }
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = equals > 0 ? argument.left(equals) : argument;
-        const OptionSpec* spec = FindOption(name);
-        if (!spec) {
+        const OptionInfo* info = FindOption(name);
+        if (!info) {
             return UsageError{QStringLiteral("%1: unknown option").arg(name)};
         }
         QString value;
-        if (!spec->takesValue) {
+        if (!info->takesValue) {
             if (equals > 0) {
                 return UsageError{QStringLiteral("%1: takes no value").arg(name)};
             }
@@ -334,15 +334,15 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
     }
 
     const bool pageMode = given.contains(QStringLiteral("--page"));
-    for (const OptionSpec& spec : kOptions) {
-        const QString option = QString::fromUtf16(spec.name);
+    for (const OptionInfo& info : kOptions) {
+        const QString option = QString::fromUtf16(info.name);
         if (!given.contains(option)) {
             continue;
         }
-        if (pageMode && spec.usedBy == Used::Download) {
+        if (pageMode && info.usedBy == Used::Download) {
             return UsageError{QStringLiteral("%1: cannot be used with --page").arg(option)};
         }
-        if (!pageMode && spec.usedBy == Used::Page) {
+        if (!pageMode && info.usedBy == Used::Page) {
             return UsageError{QStringLiteral("%1: only used with --page").arg(option)};
         }
     }
