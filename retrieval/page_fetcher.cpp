@@ -10,11 +10,13 @@
 namespace ardentix {
 namespace {
 
-// An answer with an HTTP error status still carries a body; the page parser judges it.
-bool IsHttpStatusError(const QNetworkReply& reply) {
+// Any answer that came with an HTTP status carries a page, whatever the status: the page
+// parser judges it. Transport failures (codes below 100: refused, closed, timed out, aborted)
+// are failures even when a status line had already arrived.
+bool IsAnsweredPage(const QNetworkReply& reply) {
     const int code = reply.error();
-    const bool contentOrServer = (code >= 201 && code < 300) || (code >= 401 && code < 500);
-    return contentOrServer && reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    return (code == QNetworkReply::NoError || code >= 100) &&
+           reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
 }
 
 }  // namespace
@@ -50,11 +52,13 @@ FetchResult PageFetcher::Get(const QString& url) {
     FetchResult result;
     if (!capError.isEmpty()) {
         result.error = capError;
-    } else if (reply->error() != QNetworkReply::NoError && !IsHttpStatusError(*reply)) {
-        result.error = reply->error() == QNetworkReply::OperationCanceledError
-                           ? QStringLiteral("The server did not answer within %1 seconds.")
-                                 .arg(timeoutMs_ / 1000.0)
-                           : reply->errorString();
+    } else if (!IsAnsweredPage(*reply)) {
+        result.error =
+            reply->error() == QNetworkReply::OperationCanceledError
+                ? QStringLiteral(
+                      "The server sent nothing for %1 seconds; the request was given up.")
+                      .arg(timeoutMs_ / 1000.0)
+                : reply->errorString();
     } else {
         body += reply->readAll();
         result.ok = true;

@@ -2,12 +2,20 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/message_catalogue.h"
 #include "app/prompts.h"
 #include "ui/export_writer.h"
 
 namespace ardentix {
+namespace {
+
+bool OnlySpaces(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
+}
+
+}  // namespace
 
 ExportCommand::End ExportCommand::Run(const Inputs& inputs, const QuoteTable& table,
                                       const std::function<void(const QString&)>& pathChosen) {
@@ -27,7 +35,7 @@ ExportCommand::End ExportCommand::Run(const Inputs& inputs, const QuoteTable& ta
     const std::optional<QString> chosen = prompts_.AskSaveFileName(request);
     if (!chosen) {
         exportPath_.clear();
-    } else if (!chosen->trimmed().isEmpty()) {
+    } else if (!OnlySpaces(*chosen)) {
         exportPath_ = *chosen;
         if (pathChosen) {
             pathChosen(exportPath_);
@@ -42,7 +50,7 @@ bool ExportCommand::ConfirmOverwrite(const QString& path, int rowCount) {
                         QStringLiteral("株価テキストファイル作成"));
         return false;
     }
-    if (QFileInfo::exists(path)) {
+    if (QFileInfo(path).isFile()) {
         const QString question =
             QStringLiteral(
                 "このファイルはすでにあります。上書き（あるいは別ファイル作成）しますか？") +

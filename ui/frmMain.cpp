@@ -133,6 +133,9 @@ void frmMain::cmdDwn_Click() {
         ui->lblCount->setText(FormatRowCount(table_->rowCount));
         ShowList();
     } else {
+        // Rows listed by a scale change during the run are not the result: clear them too.
+        ui->lvR->clear();
+        ui->lblMei->clear();
         ui->lblCount->setText(QStringLiteral("データ読込み失敗"));
     }
     QGuiApplication::restoreOverrideCursor();

@@ -48,6 +48,8 @@ std::optional<QString> WidgetPrompts::AskSaveFileName(const SaveDialogRequest& r
     dialog.setFileMode(QFileDialog::AnyFile);
     // The export asks its own overwrite question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The description already names its pattern; the patterns themselves stay out of sight.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilter(request.filterDescription + QStringLiteral(" (") +
                          request.patterns.join(u' ') + u')');
     dialog.selectFile(request.proposedName);

@@ -168,10 +168,13 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
 }
 
 TEST(DownloadRun, AnErrorStatusStillHandsItsPageToTheParser) {
-    Fixture f;
-    f.server.Push("<html>Not Found</html>", CannedServer::Mode::NotFound);
-    EXPECT_EQ(f.Run(), RunEnd::Failed);
-    EXPECT_EQ(f.Texts(), QStringList({"この条件ではデータがありませんでした。", k203}));
+    for (int status : {400, 404, 418, 500, 503}) {
+        Fixture f;
+        f.server.Push("<html>error</html>", CannedServer::Mode::Normal, status);
+        EXPECT_EQ(f.Run(), RunEnd::Failed) << status;
+        EXPECT_EQ(f.Texts(), QStringList({"この条件ではデータがありませんでした。", k203}))
+            << status;
+    }
 }
 
 TEST(DownloadRun, ARefusedConnectionIsAFailedFetch) {

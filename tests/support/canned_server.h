@@ -18,10 +18,11 @@ namespace ardentix::testing {
 // request in order (the last one repeats), and records the target of every request.
 class CannedServer {
 public:
-    enum class Mode { Normal, CloseMidBody, Stall, NotFound };
+    enum class Mode { Normal, CloseMidBody, Stall };
     struct Response {
         QByteArray body;
         Mode mode = Mode::Normal;
+        int status = 200;
     };
 
     CannedServer() {
@@ -47,9 +48,9 @@ public:
         thread_.join();
     }
 
-    void Push(QByteArray body, Mode mode = Mode::Normal) {
+    void Push(QByteArray body, Mode mode = Mode::Normal, int status = 200) {
         std::lock_guard lock(mutex_);
-        responses_.push_back({std::move(body), mode});
+        responses_.push_back({std::move(body), mode, status});
     }
 
     std::vector<QString> targets() const {
@@ -76,12 +77,9 @@ private:
 
     void Serve(const Response& r, httplib::Response& res) {
         const std::string body = r.body.toStdString();
+        res.status = r.status;
         switch (r.mode) {
             case Mode::Normal:
-                res.set_content(body, "text/html; charset=EUC-JP");
-                break;
-            case Mode::NotFound:
-                res.status = 404;
                 res.set_content(body, "text/html; charset=EUC-JP");
                 break;
             case Mode::CloseMidBody: {

@@ -245,4 +245,21 @@ TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
     }
 }
 
+TEST_F(WindowDownload, AFailedRunLeavesTheListEmptyEvenAfterAScaleChangeMidRun) {
+    server.Push(Page(50, 1, true));
+    server.Push("ab");
+    TypeCode("7203");
+    int listedMidRun = 0;
+    DuringRun(50, [&] {
+        Find<QComboBox>("cmbVbase_1")->setCurrentIndex(1);
+        listedMidRun = ListLines();
+    });
+    Click("cmdDwn");
+    EXPECT_EQ(listedMidRun, 50);
+    EXPECT_EQ(ListLines(), 0);
+    EXPECT_TRUE(Find<QLabel>("lblMei")->text().isEmpty());
+    EXPECT_EQ(Count(), QStringLiteral("データ読込み失敗"));
+    EXPECT_EQ(window->quoteTable().rowCount, 0);
+}
+
 }  // namespace
