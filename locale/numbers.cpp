@@ -12,8 +12,12 @@ struct Decimal {
     QString fractionDigits;  // digits after ".", possibly empty
 };
 
-bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool IsAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 std::optional<Decimal> ReadDecimal(QStringView text) {
     qsizetype begin = 0;
@@ -67,7 +71,9 @@ std::optional<Decimal> ReadDecimal(QStringView text) {
 
 }  // namespace
 
-bool IsNumeric(QStringView text) { return ReadDecimal(text).has_value(); }
+bool IsNumeric(QStringView text) {
+    return ReadDecimal(text).has_value();
+}
 
 std::optional<qint32> ToInt32(QStringView text) {
     const auto d = ReadDecimal(text);

@@ -25,10 +25,10 @@ TEST(ToInt32, AcceptsTheGrammarAndRoundsHalfToEven) {
         {u"+7", 7},
         {u"-7", -7},
         {u"1,234", 1234},
-        {u"1,23", 123},            // groups need not have three digits
+        {u"1,23", 123},  // groups need not have three digits
         {u"12,345,678", 12345678},
         {u"1234.4", 1234},
-        {u"1234.5", 1234},         // half to even
+        {u"1234.5", 1234},  // half to even
         {u"1235.5", 1236},
         {u"1234.50001", 1235},
         {u"-2.5", -2},
@@ -61,8 +61,7 @@ TEST(ToInt32, AcceptsTheGrammarAndRoundsHalfToEven) {
         EXPECT_EQ(ToInt32(text), c.expected) << text.toStdString();
         // Numbers that only fail the range check still pass the number test.
         const bool outOfRange = text.contains(u"99999999") || text.contains(u"214748364");
-        EXPECT_EQ(IsNumeric(text), c.expected.has_value() || outOfRange)
-            << text.toStdString();
+        EXPECT_EQ(IsNumeric(text), c.expected.has_value() || outOfRange) << text.toStdString();
     }
 }
 
@@ -101,23 +100,20 @@ TEST(RoundHalfEven32, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
 
 TEST(ToDate, ReadsYearMonthDayAndYearMonth) {
     const std::pair<const char16_t*, QDate> accepted[] = {
-        {u"2003/12/5", QDate(2003, 12, 5)},
-        {u"2003/12/05", QDate(2003, 12, 5)},
-        {u"2003/12", QDate(2003, 12, 1)},
-        {u"2004/2/29", QDate(2004, 2, 29)},
-        {u"1999/1/1", QDate(1999, 1, 1)},
-        {u"03/12/5", QDate(2003, 12, 5)},
-        {u"29/1/1", QDate(2029, 1, 1)},
-        {u"30/1/1", QDate(1930, 1, 1)},
+        {u"2003/12/5", QDate(2003, 12, 5)}, {u"2003/12/05", QDate(2003, 12, 5)},
+        {u"2003/12", QDate(2003, 12, 1)},   {u"2004/2/29", QDate(2004, 2, 29)},
+        {u"1999/1/1", QDate(1999, 1, 1)},   {u"03/12/5", QDate(2003, 12, 5)},
+        {u"29/1/1", QDate(2029, 1, 1)},     {u"30/1/1", QDate(1930, 1, 1)},
         {u"99/12/31", QDate(1999, 12, 31)},
     };
     for (const auto& [text, date] : accepted) {
         EXPECT_EQ(ToDate(QString::fromUtf16(text)), date) << QString::fromUtf16(text).toStdString();
     }
     const char16_t* refused[] = {
-        u"", u"/", u"2003", u"12/5", u"03/12", u"2003/13/1", u"2003/2/30", u"2003/0/1",
-        u"2003/12/0", u"2003//5", u"2003/12/5/", u"/2003/12/5", u"2003/12/5/1", u"203/12/5",
-        u"20031/12/5", u"2003-12-5", u"2003/1a/5",
+        u"",           u"/",          u"2003",        u"12/5",      u"03/12",
+        u"2003/13/1",  u"2003/2/30",  u"2003/0/1",    u"2003/12/0", u"2003//5",
+        u"2003/12/5/", u"/2003/12/5", u"2003/12/5/1", u"203/12/5",  u"20031/12/5",
+        u"2003-12-5",  u"2003/1a/5",
     };
     for (const char16_t* text : refused) {
         EXPECT_FALSE(ToDate(QString::fromUtf16(text)).has_value())
@@ -154,7 +150,9 @@ TEST(CodePage932, RoundTripsJapaneseTextAndRefusesWhatItCannotHold) {
     EXPECT_EQ(bytes->left(4).toHex(), QByteArray("3234944e"));
     EXPECT_EQ(DecodeCp932(*bytes), text);
     // Each byte A1-DF is one halfwidth katakana.
-    EXPECT_EQ(DecodeCp932(QByteArray("\xBC\xA1\xA4\xCE" "5")), QStringLiteral("ｼ｡､ﾎ5"));
+    EXPECT_EQ(DecodeCp932(QByteArray("\xBC\xA1\xA4\xCE"
+                                     "5")),
+              QStringLiteral("ｼ｡､ﾎ5"));
     EXPECT_FALSE(EncodeCp932(QStringLiteral("\U0001F600")).has_value());
 }
 

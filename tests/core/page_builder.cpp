@@ -51,19 +51,19 @@ QString KanjiMonth(QDate date) {
     return QStringLiteral("%1年%2月").arg(date.year()).arg(date.month());
 }
 
-QByteArray BuildPage(const PageSpec& spec) {
+QByteArray BuildPage(const PageShape& shape) {
     QString head = QStringLiteral(
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">\n"
         "<title>時系列データ</title></head>\n<body>\n<table border=0 cellpadding=2>\n");
-    if (spec.heading) {
+    if (shape.heading) {
         head += QStringLiteral(
             "<tr align=center><th>日付</th><th>始値</th><th>高値</th><th>安値</th>"
             "<th>終値</th><th>出来高</th><th>調整後終値*</th></tr>\n");
     }
     QStringEncoder encoder("EUC-JP");
     QByteArray page = encoder.encode(head);
-    for (const PageRow& row : spec.rows) {
-        page += "<tr" + spec.rowBreak + "align=right>";
+    for (const PageRow& row : shape.rows) {
+        page += "<tr" + shape.rowBreak + "align=right>";
         QString cells;
         for (const QString* cell :
              {&row.date, &row.open, &row.high, &row.low, &row.close, &row.volume, &row.adjClose}) {
@@ -72,12 +72,12 @@ QByteArray BuildPage(const PageSpec& spec) {
         page += encoder.encode(cells + QStringLiteral("</tr>\n"));
     }
     QString tail;
-    if (spec.tableEnd) {
+    if (shape.tableEnd) {
         tail += QStringLiteral("</table>\n");
     }
     tail += QStringLiteral("<p>株価は株式分割等があった場合の調整後の値です。</p>\n");
-    if (!spec.nextLink.isEmpty()) {
-        tail += QStringLiteral("<a href=\"/t?y=50\">%1</a>\n").arg(spec.nextLink);
+    if (!shape.nextLink.isEmpty()) {
+        tail += QStringLiteral("<a href=\"/t?y=50\">%1</a>\n").arg(shape.nextLink);
     }
     tail += QStringLiteral("</body></html>\n");
     page += encoder.encode(tail);

@@ -23,7 +23,7 @@ PageRow PriceRow(const QString& date, qint64 open, qint64 high, qint64 low, qint
 QString KanjiDay(QDate date);
 QString KanjiMonth(QDate date);
 
-struct PageSpec {
+struct PageShape {
     QList<PageRow> rows;
     QByteArray rowBreak = "\n";  // what stands between "<tr" and "align=right>"
     bool heading = true;         // a heading row (<tr align=center> with <th> cells)
@@ -32,7 +32,7 @@ struct PageSpec {
 };
 
 // The page as EUC-JP bytes.
-QByteArray BuildPage(const PageSpec& spec);
+QByteArray BuildPage(const PageShape& shape);
 
 // Bars as the service lists them, newest first from newest: trading days (daily), the Monday
 // of each week (weekly) or months (monthly). Prices walk deterministically from seed; rows

@@ -20,26 +20,26 @@ const QString kFetchTitle = QStringLiteral("インターネット接続失敗!")
 const QString k203 = QStringLiteral("データ件数０でした。");
 
 QByteArray Page(int rows, int seed, bool next, QByteArray rowBreak = "\n") {
-    PageSpec spec;
-    spec.rows = SampleRows(Period::Daily, QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000);
-    spec.rowBreak = rowBreak;
+    PageShape shape;
+    shape.rows = SampleRows(Period::Daily, QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000);
+    shape.rowBreak = rowBreak;
     if (next) {
-        spec.nextLink = QStringLiteral("次の50件");
+        shape.nextLink = QStringLiteral("次の50件");
     }
-    return BuildPage(spec);
+    return BuildPage(shape);
 }
 
 QByteArray DashPage(bool next) {
-    PageSpec spec;
+    PageShape shape;
     for (int i = 0; i < 5; ++i) {
         PageRow row = PriceRow(KanjiDay(QDate(2024, 1, 5 - i)), 1, 2, 1, 2, 100, 2);
         row.open = QStringLiteral("-");
-        spec.rows.append(row);
+        shape.rows.append(row);
     }
     if (next) {
-        spec.nextLink = QStringLiteral("次の50件");
+        shape.nextLink = QStringLiteral("次の50件");
     }
-    return BuildPage(spec);
+    return BuildPage(shape);
 }
 
 struct Fixture {
@@ -203,9 +203,9 @@ TEST(DownloadRun, AParserFailureKeepsTheRowsStoredBeforeIt) {
     EXPECT_EQ(f.Texts(), QStringList({"この条件ではデータがありませんでした。"}));
 
     Fixture g;  // a failure before any row was stored ends with 203
-    PageSpec spec;
-    spec.rows = {PriceRow(KanjiDay(QDate(2024, 1, 5)), 1, 2, 1, 0, 100, 0)};  // close 0
-    g.server.Push(BuildPage(spec));
+    PageShape shape;
+    shape.rows = {PriceRow(KanjiDay(QDate(2024, 1, 5)), 1, 2, 1, 0, 100, 0)};  // close 0
+    g.server.Push(BuildPage(shape));
     EXPECT_EQ(g.Run(), RunEnd::Failed);
     EXPECT_EQ(g.Texts(), QStringList({"データ作成に失敗しました。", k203}));
     EXPECT_EQ(g.prompts.calls[0].title, QStringLiteral("データ変換"));

@@ -55,8 +55,8 @@ public:
     }
 
     std::vector<Call> calls;
-    std::deque<bool> answers;                       // for AskOkCancel
-    std::deque<std::optional<QString>> fileNames;   // nullopt = cancel
+    std::deque<bool> answers;                      // for AskOkCancel
+    std::deque<std::optional<QString>> fileNames;  // nullopt = cancel
 };
 
 }  // namespace ardentix::testing

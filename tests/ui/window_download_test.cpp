@@ -28,12 +28,12 @@ const QDate kToday(2024, 1, 5);
 const QString k203 = QStringLiteral("データ件数０でした。");
 
 QByteArray Page(int rows, int seed, bool next) {
-    PageSpec spec;
-    spec.rows = SampleRows(Period::Daily, kToday.addDays(-7 * seed), rows, seed, 1000);
+    PageShape shape;
+    shape.rows = SampleRows(Period::Daily, kToday.addDays(-7 * seed), rows, seed, 1000);
     if (next) {
-        spec.nextLink = QStringLiteral("次の50件");
+        shape.nextLink = QStringLiteral("次の50件");
     }
-    return BuildPage(spec);
+    return BuildPage(shape);
 }
 
 class WindowDownload : public ::testing::Test {
