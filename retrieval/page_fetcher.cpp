@@ -4,7 +4,7 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 namespace ardentix {
@@ -33,25 +33,36 @@ FetchResult PageFetcher::Get(const QString& url) {
                          QNetworkRequest::NoLessSafeRedirectPolicy);
 
     QNetworkReply* reply = manager_.get(request);
-    QString capError;
+    QString stopReason;
     QByteArray body;
     QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        stopReason = QStringLiteral(
+                         "The page did not arrive within %1 seconds; the request was "
+                         "given up.")
+                         .arg(deadlineMs_ / 1000.0);
+        reply->abort();
+    });
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
         body += reply->readAll();
         if (body.size() > bodyCap_) {
-            capError = QStringLiteral("The page is larger than %1 bytes; the transfer was stopped.")
-                           .arg(bodyCap_);
+            stopReason =
+                QStringLiteral("The page is larger than %1 bytes; the transfer was stopped.")
+                    .arg(bodyCap_);
             reply->abort();
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished()) {
+        deadline.start(deadlineMs_);
         loop.exec();
     }
 
     FetchResult result;
-    if (!capError.isEmpty()) {
-        result.error = capError;
+    if (!stopReason.isEmpty()) {
+        result.error = stopReason;
     } else if (!IsAnsweredPage(*reply)) {
         result.error =
             reply->error() == QNetworkReply::OperationCanceledError

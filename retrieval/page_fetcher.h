@@ -9,15 +9,19 @@ namespace ardentix {
 // GETs a page through a QNetworkAccessManager the caller owns (so that connections are reused
 // across the pages of a run) and waits for it in a local event loop: the caller stays
 // synchronous while the window keeps painting. A transfer that makes no progress for the
-// time-out, or a body above the cap, fails with a readable description.
+// time-out, one that is still running at the deadline (a server that drips a byte now and
+// then would otherwise hold the run, and the window, for hours), or a body above the cap fails
+// with a readable description.
 class PageFetcher : public PageSource {
 public:
     static constexpr int kDefaultTimeoutMs = 30000;
+    static constexpr int kDefaultDeadlineMs = 120000;
     static constexpr qint64 kDefaultBodyCap = 16 * 1024 * 1024;
 
     explicit PageFetcher(QNetworkAccessManager& manager);
 
     void setTimeoutMs(int ms) { timeoutMs_ = ms; }
+    void setDeadlineMs(int ms) { deadlineMs_ = ms; }
     void setBodyCap(qint64 bytes) { bodyCap_ = bytes; }
 
     FetchResult Get(const QString& url) override;
@@ -25,6 +29,7 @@ public:
 private:
     QNetworkAccessManager& manager_;
     int timeoutMs_ = kDefaultTimeoutMs;
+    int deadlineMs_ = kDefaultDeadlineMs;
     qint64 bodyCap_ = kDefaultBodyCap;
 };
 

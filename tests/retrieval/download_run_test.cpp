@@ -139,16 +139,21 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
         CannedServer::Mode mode;
         int timeoutMs;
         qint64 cap;
+        const char16_t* says;
     };
     const Case cases[] = {
-        {"closed mid-body", CannedServer::Mode::CloseMidBody, 5000, PageFetcher::kDefaultBodyCap},
-        {"time-out", CannedServer::Mode::Stall, 300, PageFetcher::kDefaultBodyCap},
-        {"oversized", CannedServer::Mode::Normal, 5000, 20000},
+        {"closed mid-body", CannedServer::Mode::CloseMidBody, 5000, PageFetcher::kDefaultBodyCap,
+         u"closed"},
+        {"time-out", CannedServer::Mode::Stall, 300, PageFetcher::kDefaultBodyCap, u"sent nothing"},
+        {"oversized", CannedServer::Mode::Normal, 5000, 20000, u"larger than"},
+        {"dripping past the deadline", CannedServer::Mode::Drip, 300, PageFetcher::kDefaultBodyCap,
+         u"did not arrive"},
     };
     for (const Case& c : cases) {
         Fixture f;
         f.fetcher.setTimeoutMs(c.timeoutMs);
         f.fetcher.setBodyCap(c.cap);
+        f.fetcher.setDeadlineMs(1000);
         f.server.Push(Page(50, 1, true));
         f.server.Push(Page(50, 2, true));
         QByteArray third = Page(50, 3, false);
@@ -161,7 +166,9 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
         ASSERT_EQ(f.prompts.calls.size(), 2u) << c.name;
         EXPECT_EQ(f.prompts.calls[0].style, 16) << c.name;
         EXPECT_EQ(f.prompts.calls[0].title, kFetchTitle) << c.name;
-        EXPECT_FALSE(f.prompts.calls[0].text.isEmpty()) << c.name;
+        EXPECT_TRUE(
+            f.prompts.calls[0].text.contains(QString::fromUtf16(c.says), Qt::CaseInsensitive))
+            << c.name << ": " << f.prompts.calls[0].text.toStdString();
         EXPECT_EQ(f.prompts.calls[1].text, k203) << c.name;
         EXPECT_EQ(f.server.targets().size(), 3u) << c.name;
     }

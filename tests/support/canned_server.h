@@ -18,7 +18,7 @@ namespace ardentix::testing {
 // request in order (the last one repeats), and records the target of every request.
 class CannedServer {
 public:
-    enum class Mode { Normal, CloseMidBody, Stall };
+    enum class Mode { Normal, CloseMidBody, Stall, Drip };
     struct Response {
         QByteArray body;
         Mode mode = Mode::Normal;
@@ -95,6 +95,20 @@ private:
                     });
                 break;
             }
+            case Mode::Drip:  // one byte every 50 ms
+                res.set_content_provider(
+                    body.size(), "text/html; charset=EUC-JP",
+                    [this, body](size_t offset, size_t, httplib::DataSink& sink) {
+                        std::unique_lock lock(mutex_);
+                        if (wake_.wait_for(lock, std::chrono::milliseconds(50),
+                                           [this] { return stopping_; })) {
+                            return false;
+                        }
+                        lock.unlock();
+                        sink.write(body.data() + offset, 1);
+                        return true;
+                    });
+                break;
             case Mode::Stall: {
                 std::unique_lock lock(mutex_);
                 wake_.wait_for(lock, std::chrono::seconds(20), [this] { return stopping_; });
