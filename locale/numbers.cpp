@@ -1,15 +1,19 @@
 #include "locale/numbers.h"
 
+#include <QVarLengthArray>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
 namespace ardentix {
 namespace {
 
+// The digits of a number as read, without separators (short numbers stay off the heap).
 struct Decimal {
     bool negative = false;
-    QString integerDigits;   // digits without separators, possibly empty
-    QString fractionDigits;  // digits after ".", possibly empty
+    QVarLengthArray<char, 24> integerDigits;   // possibly empty
+    QVarLengthArray<char, 24> fractionDigits;  // digits after ".", possibly empty
 };
 
 bool IsAsciiDigit(QChar c) {
@@ -37,7 +41,7 @@ std::optional<Decimal> ReadDecimal(QStringView text) {
     while (i < end) {
         const QChar c = text[i];
         if (IsAsciiDigit(c)) {
-            d.integerDigits.append(c);
+            d.integerDigits.append(char(c.unicode()));
         } else if (c == u',') {
             // A separator must stand between two digits.
             if (d.integerDigits.isEmpty() || i + 1 >= end || !IsAsciiDigit(text[i + 1])) {
@@ -53,17 +57,14 @@ std::optional<Decimal> ReadDecimal(QStringView text) {
         hasPoint = true;
         ++i;
         while (i < end && IsAsciiDigit(text[i])) {
-            d.fractionDigits.append(text[i]);
+            d.fractionDigits.append(char(text[i].unicode()));
             ++i;
         }
     }
     if (i != end) {
         return std::nullopt;
     }
-    if (d.integerDigits.isEmpty() && d.fractionDigits.isEmpty()) {
-        return std::nullopt;
-    }
-    if (d.integerDigits.isEmpty() && !hasPoint) {
+    if (d.integerDigits.isEmpty() && (d.fractionDigits.isEmpty() || !hasPoint)) {
         return std::nullopt;
     }
     return d;
@@ -83,19 +84,17 @@ std::optional<qint32> ToInt32(QStringView text) {
     // Magnitude in 64 bits, stopping as soon as it cannot fit 32 bits any more.
     constexpr qint64 kLimit = qint64(std::numeric_limits<qint32>::max()) + 2;
     qint64 magnitude = 0;
-    for (QChar c : d->integerDigits) {
-        magnitude = magnitude * 10 + (c.unicode() - u'0');
+    for (char c : d->integerDigits) {
+        magnitude = magnitude * 10 + (c - '0');
         if (magnitude > kLimit) {
             return std::nullopt;
         }
     }
-    const QString& f = d->fractionDigits;
+    const auto& f = d->fractionDigits;
     if (!f.isEmpty()) {
-        const int first = f[0].unicode() - u'0';
-        bool restNonZero = false;
-        for (qsizetype k = 1; k < f.size(); ++k) {
-            restNonZero = restNonZero || f[k] != u'0';
-        }
+        const int first = f[0] - '0';
+        const bool restNonZero =
+            std::any_of(f.begin() + 1, f.end(), [](char c) { return c != '0'; });
         const bool roundUp = first > 5 || (first == 5 && (restNonZero || magnitude % 2 == 1));
         if (roundUp) {
             ++magnitude;
@@ -113,17 +112,21 @@ std::optional<double> ToDouble(QStringView text) {
     if (!d) {
         return std::nullopt;
     }
-    QString plain = d->negative ? QStringLiteral("-") : QString();
-    plain += d->integerDigits.isEmpty() ? QStringLiteral("0") : d->integerDigits;
-    if (!d->fractionDigits.isEmpty()) {
-        plain += u'.' + d->fractionDigits;
+    QVarLengthArray<char, 56> plain;
+    if (d->integerDigits.isEmpty()) {
+        plain.append('0');
     }
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+    plain.append(d->integerDigits.constData(), d->integerDigits.size());
+    if (!d->fractionDigits.isEmpty()) {
+        plain.append('.');
+        plain.append(d->fractionDigits.constData(), d->fractionDigits.size());
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.begin(), plain.end(), value);
+    if (error != std::errc() || end != plain.end() || !std::isfinite(value)) {
         return std::nullopt;
     }
-    return value;
+    return d->negative ? -value : value;
 }
 
 std::optional<qint32> RoundHalfEven32(double value) {

@@ -6,13 +6,15 @@ namespace ardentix {
 
 std::optional<QString> LfFmtDate(QStringView cell, Period period) {
     // The cell's final character is never examined: on the page it is the "|" of 日 or 月.
-    QString cleaned;
+    if (cell.size() <= 1) {
+        return QString();
+    }
+    QString cleaned(cell.size() - 1, u'/');
     for (qsizetype i = 0; i + 1 < cell.size(); ++i) {
         const QChar c = cell[i];
-        cleaned += (c >= u'0' && c <= u'9') ? c : QChar(u'/');
-    }
-    if (cleaned.isEmpty()) {
-        return QString();
+        if (c >= u'0' && c <= u'9') {
+            cleaned[i] = c;
+        }
     }
     std::optional<QDate> date = ToDate(cleaned);
     if (!date) {
@@ -21,14 +23,17 @@ std::optional<QString> LfFmtDate(QStringView cell, Period period) {
     if (period == Period::Weekly) {
         date = NextFriday(*date);
     }
-    const int yy = date->year() % 100;
-    const QString yymm = QStringLiteral("%1%2")
-                             .arg(yy < 0 ? yy + 100 : yy, 2, 10, QChar(u'0'))
-                             .arg(date->month(), 2, 10, QChar(u'0'));
-    if (period == Period::Monthly) {
-        return yymm + QStringLiteral("00");
-    }
-    return yymm + QStringLiteral("%1").arg(date->day(), 2, 10, QChar(u'0'));
+    const int yy = ((date->year() % 100) + 100) % 100;
+    const int dd = period == Period::Monthly ? 0 : date->day();
+    const char16_t text[6] = {
+        char16_t(u'0' + yy / 10),
+        char16_t(u'0' + yy % 10),
+        char16_t(u'0' + date->month() / 10),
+        char16_t(u'0' + date->month() % 10),
+        char16_t(u'0' + dd / 10),
+        char16_t(u'0' + dd % 10),
+    };
+    return QString::fromUtf16(text, 6);
 }
 
 QDate NextFriday(QDate date) {
