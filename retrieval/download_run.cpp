@@ -70,7 +70,7 @@ RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
         if (hooks.pageAccepted && !hooks.pageAccepted(table_.rowCount)) {
             return RunEnd::Cancelled;
         }
-        if (!paging_.hasNextPage || table_.rowCount == rowsBefore) {
+        if (!paging_.hasNextPage || table_.rowCount == rowsBefore || table_.rowCount >= kMaxRows) {
             break;
         }
     }

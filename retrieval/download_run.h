@@ -28,8 +28,9 @@ struct RunHooks {
 
 // The page loop of one download, shared by the window and the command-line tool: fetch page
 // after page at the offset of the rows stored so far, parse each, and stop when no further
-// page is announced, a page added no row (so neither the 500-row cap nor a service that keeps
-// announcing pages can make it ask for the same page forever), or a fetch or parse failed.
+// page is announced, the 500-row cap is reached, a page added no row (a service that keeps
+// announcing pages would otherwise be asked for the same page forever), or a fetch or parse
+// failed.
 // Every failure is reported through the prompts as it happens.
 class DownloadRun {
 public:

@@ -219,15 +219,15 @@ TEST(DownloadRun, AParserFailureKeepsTheRowsStoredBeforeIt) {
 }
 
 TEST(DownloadRun, EndsWhenAPageStoresNoRow) {
-    // The 500-row cap: every page announces another, the eleventh adds nothing.
+    // The 500-row cap: every page announces another; the tenth fills the table.
     Fixture f;
     for (int i = 0; i < 10; ++i) {
         f.server.Push(Page(50, i + 1, true));
     }
     EXPECT_EQ(f.Run(), RunEnd::Succeeded);
     EXPECT_EQ(f.table->rowCount, kMaxRows);
-    EXPECT_EQ(f.server.targets().size(), 11u);
-    EXPECT_EQ(f.Offsets().back(), "y=500");
+    EXPECT_EQ(f.server.targets().size(), 10u);
+    EXPECT_EQ(f.Offsets().back(), "y=450");
 
     // A service that announces further pages without rows.
     Fixture g;
