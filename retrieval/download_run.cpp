@@ -10,6 +10,16 @@ namespace {
 const QString kFetchTitle = QStringLiteral("インターネット接続失敗!");
 }
 
+bool TakePageBody(PagingState& paging, QByteArray body, Prompts& prompts) {
+    paging.pageBytes = std::move(body);
+    paging.pageLastIndex = int(paging.pageBytes.size()) - 2;
+    if (paging.pageLastIndex > 0) {
+        return true;
+    }
+    zidodu::ShowMsg(prompts, 200, kStyleInformation, kFetchTitle);
+    return false;
+}
+
 DownloadRun::DownloadRun(QuoteTable& table, PagingState& paging, PageSource& source,
                          Prompts& prompts)
     : table_(table), paging_(paging), source_(source), prompts_(prompts) {}
@@ -38,13 +48,7 @@ bool DownloadRun::FetchPage(ChartQuery query) {
         prompts_.ShowMessage(result.error, kStyleCritical, kFetchTitle);
         return false;
     }
-    paging_.pageBytes = std::move(result.body);
-    paging_.pageLastIndex = int(paging_.pageBytes.size()) - 2;
-    if (paging_.pageLastIndex > 0) {
-        return true;
-    }
-    zidodu::ShowMsg(prompts_, 200, kStyleInformation, kFetchTitle);
-    return false;
+    return TakePageBody(paging_, std::move(result.body), prompts_);
 }
 
 RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {

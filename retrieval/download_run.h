@@ -11,6 +11,10 @@ namespace ardentix {
 class PageSource;
 class Prompts;
 
+// Stores a fetched body as the page to parse, with the last index the parser reads (the byte
+// count minus 2). False, after message 200, when the body holds fewer than 3 bytes.
+bool TakePageBody(PagingState& paging, QByteArray body, Prompts& prompts);
+
 // How a run ended.
 enum class RunEnd {
     Succeeded,  // rows stored and the last fetch succeeded

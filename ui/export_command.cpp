@@ -66,7 +66,7 @@ bool ExportCommand::WriteExport(const QuoteTable& table, int ymdForm) {
     }
     const ExportResult result = WriteExportFile(exportPath_, table, ymdForm);
     if (!result.ok) {
-        prompts_.ShowMessage(result.error, kStyleCritical, QStringLiteral("ファイル作成"));
+        prompts_.ShowMessage(result.error, kStyleCritical, kExportFailureTitle);
     }
     return result.ok;
 }

@@ -10,11 +10,12 @@
 
 namespace ardentix {
 
-QByteArray ExportBytes(const QuoteTable& table, int ymdForm) {
+QByteArray ExportBytes(const QuoteTable& table, int ymdForm, int firstRow) {
     QByteArray out;
     const int rows = std::clamp(table.rowCount, 0, kQuoteSlots);
-    out.reserve(rows * 48);
-    for (int i = 0; i < rows; ++i) {
+    const int first = std::clamp(firstRow, 0, rows);
+    out.reserve((rows - first) * 48);
+    for (int i = first; i < rows; ++i) {
         const QuoteRow& raw = table.rawRows[i];
         const QuoteRow& shown = table.shownRows[i];
         const QString date = ymdForm == 0 ? raw.ymd : FormatKanjiDate(raw.ymd);

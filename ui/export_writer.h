@@ -12,8 +12,12 @@ namespace ardentix {
 
 // The export's bytes: one line per row, CR LF after every line, no header, six fields: the date
 // from rawRows ("yymmdd" as stored with ymdForm 0, through "@@\年@@\月@@\日" otherwise), then
-// open, high, low, close and volume from shownRows in plain decimal. Code page 932.
-QByteArray ExportBytes(const QuoteTable& table, int ymdForm);
+// open, high, low, close and volume from shownRows in plain decimal. Code page 932. Rows
+// before firstRow are left out.
+QByteArray ExportBytes(const QuoteTable& table, int ymdForm, int firstRow = 0);
+
+// The title of the box that shows a failed export's description.
+inline const QString kExportFailureTitle = QStringLiteral("ファイル作成");
 
 struct ExportResult {
     bool ok = false;

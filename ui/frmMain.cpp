@@ -117,14 +117,12 @@ void frmMain::cmdDwn_Click() {
         EnableInputs(false);
         ui->lblCount->setText(QStringLiteral("接続中...."));
     };
-    hooks.pageAccepted = [this, &run](int rowCount) {
-        requestUrl_ = run.requestUrl();
+    hooks.pageAccepted = [this](int rowCount) {
         ui->lblCount->setText(FormatRowCount(rowCount));
         QCoreApplication::processEvents();
         return true;
     };
     const RunEnd end = run.Execute(CurrentQuery(), hooks);
-    requestUrl_ = run.requestUrl();
     if (end == RunEnd::BlankCode) {
         isBusy_ = false;
         return;
@@ -145,8 +143,7 @@ void frmMain::cmdDwn_Click() {
 
 void frmMain::ResetRun() {
     table_->Clear();
-    paging_->hasNextPage = false;
-    paging_->pageLastIndex = 0;
+    paging_->Clear();
     ui->lblCount->setText(FormatRowCount(table_->rowCount));
     ui->lblMei->clear();
     ui->txtFile->clear();

@@ -37,26 +37,20 @@ public:
     ~frmMain() override;
 
     QuoteTable& quoteTable() { return *table_; }
-    PagingState& pagingState() { return *paging_; }
 
     bool IsBusy() const { return isBusy_; }
     void SetIsBusy(bool busy) { isBusy_ = busy; }
-    bool IsLoading() const { return isLoading_; }
     qint32 YmdForm() const { return ymdForm_; }
     int PriceDivisor() const { return priceDivisor_; }
     int VolumeDivisor() const { return volumeDivisor_; }
     QDate startDate() const { return startDate_; }
     const QString& exportPath() const { return export_.exportPath(); }
-    const QString& requestUrl() const { return requestUrl_; }
 
     // The bar period of the selected option: daily, weekly, otherwise monthly.
     Period SelectedPeriod() const;
 
     // Rebuilds shownRows from rawRows under both divisors, refills lvR and rewrites lblMei.
     void ShowList();
-
-    // Locks (false) or unlocks the query inputs and the save button around a download.
-    void EnableInputs(bool enable);
 
 public slots:
     void cmdDwn_Click();
@@ -73,6 +67,8 @@ private:
     void Form_Load();
     void SetupWindow();
     void ResetRun();
+    // Locks (false) or unlocks the query inputs and the save button around a download.
+    void EnableInputs(bool enable);
     ChartQuery CurrentQuery() const;
 
     std::unique_ptr<Ui::frmMain> ui;
@@ -89,7 +85,6 @@ private:
     int priceDivisor_ = 0;
     int volumeDivisor_ = 0;
     QDate startDate_;
-    QString requestUrl_;
     QNetworkAccessManager network_;
     PageFetcher fetcher_{network_};
     ExportCommand export_{context_.prompts};

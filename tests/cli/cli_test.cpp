@@ -14,14 +14,15 @@
 #include "retrieval/query_tables.h"
 #include "service/service_harness.h"
 #include "support/canned_server.h"
+#include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "tool_process.h"
 #include "ui/export_writer.h"
 #include "ui/row_scaling.h"
 
 using namespace ardentix;
+using ardentix::testing::ReadBytes;
 using cli_test::Entries;
-using cli_test::ReadFile;
 using cli_test::RunTool;
 
 namespace {
@@ -133,7 +134,7 @@ TEST(CommandLine, SavesAWatchListAsTheWindowWouldAndGoesOnPastAFailedCode) {
         const QByteArray expected =
             WindowExport(Host(service.port()), code, 2, Period::Weekly, 10, 1, 1);
         EXPECT_EQ(expected.count("\r\n"), kMaxRows);
-        EXPECT_EQ(ReadFile(QDir(outDir).filePath(QStringLiteral("zubW%1.csv").arg(code))),
+        EXPECT_EQ(ReadBytes(QDir(outDir).filePath(QStringLiteral("zubW%1.csv").arg(code))),
                   expected);
         EXPECT_TRUE(run.err.contains(QStringLiteral("ardentix-get: %1: 50行読込み\n").arg(code)));
     }
@@ -153,7 +154,7 @@ TEST(CommandLine, WritesOneCodeToTheDefaultNameOrToTheNamedFile) {
     const auto byName =
         RunTool({"--end=2024-05-17", "--host", Host(service.port()), "7203"}, dir.path());
     EXPECT_EQ(byName.status, 0) << byName.err.toStdString();
-    EXPECT_EQ(ReadFile(dir.filePath("zubD7203.csv")), expected);
+    EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")), expected);
 
     // An earlier file is replaced whole; --quiet leaves standard error empty.
     const QString named = dir.filePath("named.csv");
@@ -165,7 +166,7 @@ TEST(CommandLine, WritesOneCodeToTheDefaultNameOrToTheNamedFile) {
         {"--quiet", "--end", "2024-05-17", "--out", named, "--host", Host(service.port()), "7203"});
     EXPECT_EQ(toFile.status, 0);
     EXPECT_EQ(toFile.err, QString());
-    EXPECT_EQ(ReadFile(named), expected);
+    EXPECT_EQ(ReadBytes(named), expected);
     EXPECT_EQ(Entries(dir.path()), (QStringList{"named.csv", "zubD7203.csv"}));
 }
 
@@ -273,7 +274,7 @@ TEST(CommandLine, ParsesASavedPage) {
 }
 
 TEST(CommandLine, StopsOnASignalWithoutWritingTheCodeInProgress) {
-    const QByteArray page = ReadFile(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html"));
+    const QByteArray page = ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html"));
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         QTemporaryDir dir;

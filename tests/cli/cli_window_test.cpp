@@ -11,6 +11,7 @@
 
 #include "retrieval/query_tables.h"
 #include "service/service_harness.h"
+#include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "tool_process.h"
 #include "ui/frmMain.h"
@@ -75,9 +76,9 @@ TEST(CommandLineAndWindow, SaveTheSameFile) {
              "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", toolFile, "--host", host,
              c.code});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
-        const QByteArray saved = cli_test::ReadFile(windowFile);
+        const QByteArray saved = ardentix::testing::ReadBytes(windowFile);
         EXPECT_GT(saved.count("\r\n"), 300);
-        EXPECT_EQ(cli_test::ReadFile(toolFile), saved);
+        EXPECT_EQ(ardentix::testing::ReadBytes(toolFile), saved);
     }
 }
 

@@ -15,8 +15,6 @@ struct ToolRun {
 // Runs ardentix-get to its end in the given working folder.
 ToolRun RunTool(const QStringList& arguments, const QString& workingDirectory = {});
 
-QByteArray ReadFile(const QString& path);
-
 // The names of the entries in a folder, hidden ones included.
 QStringList Entries(const QString& folder);
 

@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 
+#include "support/file_bytes.h"
 #include "ui/export_writer.h"
 
 using namespace ardentix;
+using ardentix::testing::FileSizeLimit;
+using ardentix::testing::ReadBytes;
+using ardentix::testing::WriteBytes;
 
 namespace {
 
@@ -17,11 +19,6 @@ void PutRow(QuoteTable& t, const QString& ymd, qint32 o, qint32 h, qint32 l, qin
     t.rawRows[t.rowCount] = row;
     t.shownRows[t.rowCount] = row;
     ++t.rowCount;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 TEST(ExportBytes, WritesBothDateFormsInCodePage932) {
@@ -44,6 +41,8 @@ TEST(ExportBytes, WritesBothDateFormsInCodePage932) {
                                             "00\x93\xFA,-5,0,7,2147483647,0\r\n"
                                             "  \x94\x4E  \x8C\x8E  \x93\xFA,1,2,3,4,1234567\r\n"));
     EXPECT_EQ(ExportBytes(t, 7), ExportBytes(t, 1));  // any non-zero form uses the pattern
+    EXPECT_EQ(ExportBytes(t, 0, 2), QByteArray(",1,2,3,4,1234567\r\n"));
+    EXPECT_TRUE(ExportBytes(t, 0, 3).isEmpty());
     EXPECT_EQ(ExportBytes(t, -1), ExportBytes(t, 1));
 
     t.rowCount = 0;
@@ -68,35 +67,27 @@ TEST(WriteExportFile, ReplacesAnEarlierFileWhole) {
     ASSERT_TRUE(WriteExportFile(path, t, 0).ok);
     t.rowCount = 1;
     ASSERT_TRUE(WriteExportFile(path, t, 0).ok);
-    EXPECT_EQ(ReadAll(path), QByteArray("240105,1,2,3,4,5\r\n"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("240105,1,2,3,4,5\r\n"));
 }
 
 TEST(WriteExportFile, AFailedWriteKeepsTheEarlierFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("earlier\r\n");
-    }
+    WriteBytes(path, "earlier\r\n");
     QuoteTable t;
     for (int i = 0; i < 500; ++i) {
         PutRow(t, "240105", 1234, 1250, 1220, 1240, 5000);
     }
-    // A file-size limit makes the write fail for root too.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ExportResult result = WriteExportFile(path, t, 0);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    ExportResult result;
+    {
+        FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.active());
+        result = WriteExportFile(path, t, 0);
+    }
 
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
-    EXPECT_EQ(ReadAll(path), QByteArray("earlier\r\n"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("earlier\r\n"));
 }
 
 TEST(WriteExportFile, FailsWithADescriptionWhenTheFolderCannotHoldIt) {

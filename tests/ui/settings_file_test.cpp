@@ -5,23 +5,15 @@
 
 #include "app/message_catalogue.h"
 #include "app/settings_file.h"
+#include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 
 using namespace ardentix;
+using ardentix::testing::ReadBytes;
 using ardentix::testing::ScriptedPrompts;
+using ardentix::testing::WriteBytes;
 
 namespace {
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 TEST(ParseIni, FollowsEveryLineRule) {
     struct Case {

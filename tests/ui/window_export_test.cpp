@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -10,28 +9,20 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 
+#include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "ui/frmMain.h"
 
 using namespace ardentix;
+using ardentix::testing::FileSizeLimit;
+using ardentix::testing::ReadBytes;
 using ardentix::testing::ScriptedPrompts;
+using ardentix::testing::WriteBytes;
 
 namespace {
 
 using Kind = ScriptedPrompts::Kind;
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class WindowExport : public ::testing::Test {
 protected:
@@ -166,15 +157,11 @@ TEST_F(WindowExport, AFailedWriteKeepsTheEarlierFileAndSaysSo) {
     window->ShowList();
     prompts.fileNames = {path};
 
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1024;  // holds for root too
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    Save();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.active());
+        Save();
+    }
 
     EXPECT_EQ(ReadBytes(path), QByteArray("earlier\r\n"));
     ASSERT_EQ(Kinds(), std::vector<Kind>({Kind::SaveDialog, Kind::Message}));

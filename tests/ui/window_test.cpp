@@ -17,20 +17,17 @@
 
 #include "app/message_catalogue.h"
 #include "app/settings_file.h"
+#include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "ui/frmMain.h"
 
 using namespace ardentix;
+using ardentix::testing::ReadBytes;
 using ardentix::testing::ScriptedPrompts;
 
 namespace {
 
 const QDate kToday(2024, 5, 17);
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 class Window : public ::testing::Test {
 protected:

@@ -65,7 +65,7 @@ private:
                 : options_.outFile;
         const ExportResult written = WriteExportFile(path, *table_, options_.ymdForm);
         if (!written.ok) {
-            prompts_.ShowMessage(written.error, kStyleCritical, QStringLiteral("ファイル作成"));
+            prompts_.ShowMessage(written.error, kStyleCritical, kExportFailureTitle);
             return CodeEnd::Failed;
         }
         Say(QStringLiteral("%1: saved %2 (%3 rows)").arg(code, path).arg(table_->rowCount));

@@ -51,6 +51,14 @@ QByteArray PageOfBars(const ChartQuery& query, const std::vector<PriceBar>& bars
     return WriteChartPage(page);
 }
 
+// The generated daily bars up to the end date (or the last day of the histories), with the
+// adjusted closes restated for the splits up to the end date.
+std::vector<PriceBar> RestatedHistory(const Listing& listing, QDate end) {
+    History history = GenerateHistory(listing, std::min(end, LastHistoryDay()));
+    RestateForSplits(history.bars, history.splits, end);
+    return std::move(history.bars);
+}
+
 }  // namespace
 
 std::optional<std::vector<PriceBar>> DailyHistory(const Listing& listing, QDate end,
@@ -61,9 +69,7 @@ std::optional<std::vector<PriceBar>> DailyHistory(const Listing& listing, QDate 
     if (!IsGeneratedListing(listing)) {
         return std::nullopt;
     }
-    History history = GenerateHistory(listing, std::min(end, LastHistoryDay()));
-    RestateForSplits(history.bars, history.splits, end);
-    return std::move(history.bars);
+    return RestatedHistory(listing, end);
 }
 
 QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int rowsPerPage) {
@@ -75,10 +81,9 @@ QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int row
 }
 
 QByteArray GeneratedPageFor(const ChartQuery& query, int rowsPerPage) {
-    const QDate last = std::min(query.end, LastHistoryDay());
-    History history = GenerateHistory(ListingOf(query.symbol), last);
-    RestateForSplits(history.bars, history.splits, query.end);
-    return PageOfBars(query, BarsOfQuery(history.bars, query), rowsPerPage);
+    return PageOfBars(query,
+                      BarsOfQuery(RestatedHistory(ListingOf(query.symbol), query.end), query),
+                      rowsPerPage);
 }
 
 QByteArray DashPageFor(const ChartQuery& query, int rowsPerPage, bool endless) {
