@@ -6,7 +6,7 @@
 
 #include "app/message_catalogue.h"
 #include "app/prompts.h"
-#include "ui/export_writer.h"
+#include "export/export_writer.h"
 
 namespace ardentix {
 namespace {

@@ -9,7 +9,7 @@
 #include "retrieval/download_run.h"
 #include "retrieval/query_tables.h"
 #include "ui/result_list.h"
-#include "ui/row_scaling.h"
+#include "export/row_scaling.h"
 #include "ui/window_setup.h"
 #include "ui_frmMain.h"
 

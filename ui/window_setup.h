@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <span>
 
-#include "ui/row_scaling.h"
+#include "export/row_scaling.h"
 
 class QComboBox;
 class QTreeWidget;

@@ -17,8 +17,8 @@
 #include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "tool_process.h"
-#include "ui/export_writer.h"
-#include "ui/row_scaling.h"
+#include "export/export_writer.h"
+#include "export/row_scaling.h"
 
 using namespace ardentix;
 using ardentix::testing::ReadBytes;

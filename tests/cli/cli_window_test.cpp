@@ -15,7 +15,7 @@
 #include "support/scripted_prompts.h"
 #include "tool_process.h"
 #include "ui/frmMain.h"
-#include "ui/row_scaling.h"
+#include "export/row_scaling.h"
 
 using namespace ardentix;
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "support/file_bytes.h"
-#include "ui/export_writer.h"
+#include "export/export_writer.h"
 
 using namespace ardentix;
 using ardentix::testing::FileSizeLimit;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/row_scaling.h"
+#include "export/row_scaling.h"
 
 using namespace ardentix;
 

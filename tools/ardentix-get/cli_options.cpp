@@ -10,7 +10,7 @@
 
 #include "parse/quote_table.h"
 #include "retrieval/query_tables.h"
-#include "ui/row_scaling.h"
+#include "export/row_scaling.h"
 
 namespace ardentix::cli {
 namespace {

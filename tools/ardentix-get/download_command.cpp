@@ -10,8 +10,8 @@
 #include "retrieval/query_tables.h"
 #include "tools/ardentix-get/stop_signal.h"
 #include "tools/ardentix-get/terminal_prompts.h"
-#include "ui/export_writer.h"
-#include "ui/row_scaling.h"
+#include "export/export_writer.h"
+#include "export/row_scaling.h"
 
 namespace ardentix::cli {
 namespace {

@@ -8,8 +8,8 @@
 #include "parse/page_parser.h"
 #include "retrieval/download_run.h"
 #include "tools/ardentix-get/terminal_prompts.h"
-#include "ui/export_writer.h"
-#include "ui/row_scaling.h"
+#include "export/export_writer.h"
+#include "export/row_scaling.h"
 
 namespace ardentix::cli {
 int RunPage(const PageOptions& options, TerminalPrompts& prompts) {

@@ -1,4 +1,4 @@
-#include "ui/export_writer.h"
+#include "export/export_writer.h"
 
 #include <QIODevice>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "ui/row_scaling.h"
+#include "export/row_scaling.h"
 
 #include <cmath>
 
