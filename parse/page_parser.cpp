@@ -147,37 +147,50 @@ bool ParseRows(QStringView section, QuoteTable& table, Period period) {
 }
 
 RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
-    std::array<QStringView, kCellCount> cells;
+    // Cells are cut one at a time, in the order they are converted: a notice row of two cells
+    // whose second is not a number is skipped before its missing cells are looked for.
     qsizetype from = 1;
-    for (QStringView& cell : cells) {
+    const auto nextCell = [&]() -> std::optional<QStringView> {
         const qsizetype s = Find(row, kCellStart, from);
         const qsizetype t = Find(row, kCellEnd, from);
-        const auto text = Cut(row, s + kCellStart.size(), t - (s + kCellStart.size()));
-        if (!text) {
-            return RowResult::Failed;
-        }
-        cell = *text;
         from = t + 4;
-    }
+        return Cut(row, s + kCellStart.size(), t - (s + kCellStart.size()));
+    };
 
-    const std::optional<QString> ymd = LfFmtDate(cells[0], period);
+    const auto dateCell = nextCell();
+    if (!dateCell) {
+        return RowResult::Failed;
+    }
+    const std::optional<QString> ymd = LfFmtDate(*dateCell, period);
     if (!ymd) {
         return RowResult::Failed;
     }
     slot.ymd = *ymd;
-    if (!IsNumeric(cells[1])) {
+    const auto openCell = nextCell();
+    if (!openCell) {
+        return RowResult::Failed;
+    }
+    if (!IsNumeric(*openCell)) {
         return RowResult::Skipped;
     }
-    const auto open = ToInt32(cells[1]);
-    const auto high = ToInt32(cells[2]);
-    const auto low = ToInt32(cells[3]);
-    const auto closeValue = CloseCellValue(cells[4]);
+    std::array<QStringView, kCellCount - 2> rest;  // high, low, close, volume, adjusted close
+    for (QStringView& cell : rest) {
+        const auto text = nextCell();
+        if (!text) {
+            return RowResult::Failed;
+        }
+        cell = *text;
+    }
+    const auto open = ToInt32(*openCell);
+    const auto high = ToInt32(rest[0]);
+    const auto low = ToInt32(rest[1]);
+    const auto closeValue = CloseCellValue(rest[2]);
     if (!open || !high || !low || !closeValue) {
         return RowResult::Failed;
     }
     const auto close = RoundHalfEven32(*closeValue);
-    const auto volume = ToInt32(cells[5]);
-    const auto adjClose = ToInt32(cells[6]);
+    const auto volume = ToInt32(rest[3]);
+    const auto adjClose = ToInt32(rest[4]);
     if (!close || !volume || !adjClose || *close == 0) {
         return RowResult::Failed;
     }

@@ -43,6 +43,12 @@ PageRow PriceRow(const QString& date, qint64 open, qint64 high, qint64 low, qint
             Grouped(adjClose)};
 }
 
+PageRow RawRow(const QString& cells) {
+    PageRow row;
+    row.raw = cells;
+    return row;
+}
+
 QString KanjiDay(QDate date) {
     return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
 }
@@ -64,10 +70,12 @@ QByteArray BuildPage(const PageShape& shape) {
     QByteArray page = encoder.encode(head);
     for (const PageRow& row : shape.rows) {
         page += "<tr" + shape.rowBreak + "align=right>";
-        QString cells;
-        for (const QString* cell :
-             {&row.date, &row.open, &row.high, &row.low, &row.close, &row.volume, &row.adjClose}) {
-            cells += QStringLiteral("<td>") + *cell + QStringLiteral("</td>");
+        QString cells = row.raw;
+        if (cells.isEmpty()) {
+            for (const QString* cell : {&row.date, &row.open, &row.high, &row.low, &row.close,
+                                        &row.volume, &row.adjClose}) {
+                cells += QStringLiteral("<td>") + *cell + QStringLiteral("</td>");
+            }
         }
         page += encoder.encode(cells + QStringLiteral("</tr>\n"));
     }

@@ -13,7 +13,11 @@ namespace ardentix::testing {
 // The seven cell texts of one page row, as they stand between <td> and </td>.
 struct PageRow {
     QString date, open, high, low, close, volume, adjClose;
+    QString raw = {};  // when set, written in place of the seven cells
 };
+
+// A row of the given cells, such as a notice: "<td>date</td><td colspan=6>...</td>".
+PageRow RawRow(const QString& cells);
 
 // A price row as the quote service writes it: numbers grouped with ",", the close in bold.
 PageRow PriceRow(const QString& date, qint64 open, qint64 high, qint64 low, qint64 close,

@@ -184,16 +184,25 @@ TEST(ParsePage, StopsTheSectionAtTheTableEnd) {
     EXPECT_EQ(open.Rows(), 2);
 }
 
-TEST(ParsePage, SkipsRowsWhoseSecondCellIsNoNumber) {
+TEST(ParsePage, SkipsRowsWhoseSecondCellIsNoNumberHoweverManyCellsTheyHave) {
     PageRow dash = Dec5();
-    dash.date = QStringLiteral("2003年12月4日");
-    dash.open = QStringLiteral("-");
+    dash.date = u"2003年12月4日"_s;
+    dash.open = u"-"_s;
+    const PageRow skipped[] = {
+        dash,
+        RawRow(u"<td>2003年12月4日</td><td colspan=6>分割: 1株 -> 2株</td>"_s),
+        RawRow(u"<td>2003年12月4日</td><td>-</td>"_s),
+    };
     PageRow next = Dec5();
-    next.date = QStringLiteral("2003年12月3日");
-    Download run;
-    EXPECT_EQ(run.Page(BuildPage({.rows = {Dec5(), dash, next}})), 0);
-    ASSERT_EQ(run.Rows(), 2);
-    EXPECT_EQ(run.Row(1).ymd, QStringLiteral("031203"));  // the skipped row's slot is reused
+    next.date = u"2003年12月3日"_s;
+    for (const PageRow& row : skipped) {
+        SCOPED_TRACE((row.raw.isEmpty() ? row.open : row.raw).toStdString());
+        Download run;
+        EXPECT_EQ(run.Page(BuildPage({.rows = {Dec5(), row, next}, .nextLink = u"次の50件"_s})), 0);
+        ASSERT_EQ(run.Rows(), 2);
+        EXPECT_EQ(run.Row(1).ymd, u"031203"_s);  // the skipped row's slot is reused
+        EXPECT_TRUE(run.paging.hasNextPage);
+    }
 }
 
 TEST(ParsePage, StopsAtAConversionFailureKeepingEarlierRows) {
@@ -218,6 +227,7 @@ TEST(ParsePage, StopsAtAConversionFailureKeepingEarlierRows) {
         {"high not a number", with([](PageRow& r) { r.high = u"1O3"_s; })},
         {"adjusted close not a number", with([](PageRow& r) { r.adjClose = u""_s; })},
         {"not a date", with([](PageRow& r) { r.date = u"2003年13月5日"_s; })},
+        {"a price, then no further cell", RawRow(u"<td>2003年12月4日</td><td>101</td>"_s)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
