@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <optional>
 
+#include "app/file_replace.h"
 #include "app/message_catalogue.h"
 #include "app/prompts.h"
 #include "locale/codepage.h"
@@ -26,19 +26,9 @@ bool IsLineEnd(QChar c) {
     return c == u'\r' || c == u'\n';
 }
 
-// The whole file is written to a temporary file and renamed over the old one. The hidden
-// attribute has no counterpart here, so nothing marks the file.
+// The hidden attribute has no counterpart here, so nothing marks the file.
 bool WriteIniFile(const QString& path, qint32 ymdForm) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    const QByteArray bytes = IniBytes(ymdForm);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFileBytes(path, IniBytes(ymdForm)).ok;
 }
 
 std::optional<QByteArray> ReadIniFile(const QString& path) {
@@ -111,7 +101,9 @@ bool ParseIni(QStringView text, qint32& ymdForm) {
 
 bool EnsureIni(Prompts& prompts, const QString& settingsDir, qint32& ymdForm) {
     const QString path = IniPath(settingsDir);
-    if (QFileInfo::exists(path)) {
+    // A folder of that name is not the file: creating the file then fails, with message 102.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir()) {
         return true;
     }
     ymdForm = 0;
@@ -142,8 +134,7 @@ bool WriteIni(Prompts& prompts, const QString& settingsDir, qint32 ymdForm) {
     const QFileInfo info(path);
     // A read-only file must not be replaced. Checked on the permission bits themselves, since
     // a process with full rights would otherwise replace it anyway.
-    const bool refused =
-        info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner));
+    const bool refused = info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
     if (refused || !WriteIniFile(path, ymdForm)) {
         ShowMsg(prompts, kMsgCreateFailed, kStyleInformation, kCreateTitle);
         return false;

@@ -23,16 +23,16 @@ QByteArray IniBytes(qint32 ymdForm);
 // value is missing, empty, not a number or outside 32 bits.
 bool ParseIni(QStringView text, qint32& ymdForm);
 
-// Creates the file with ymdForm 0 when nothing of that name exists. False after a failure,
-// with message 102 shown.
+// Creates the file with ymdForm 0 when no file of that name exists (a folder of that name
+// makes the creation fail). False after a failure, with message 102 shown.
 bool EnsureIni(Prompts& prompts, const QString& settingsDir, qint32& ymdForm);
 
 // Reads the file into ymdForm (0 when it holds no YMDFORM line). False after a failure, with
 // message 103 shown.
 bool ReadIni(Prompts& prompts, const QString& settingsDir, qint32& ymdForm);
 
-// Replaces the file by one written from ymdForm, in one step: a failed write keeps the old
-// file. A file that is read-only or not a regular file is refused. False after a failure,
+// Replaces the file by one written from ymdForm (ReplaceFileBytes): a failed write keeps the
+// old file. A file that is read-only by its permission bits is refused. False after a failure,
 // with message 102 shown.
 bool WriteIni(Prompts& prompts, const QString& settingsDir, qint32 ymdForm);
 

@@ -1,16 +1,16 @@
 #include "export/export_writer.h"
 
 #include <QIODevice>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
+#include "app/file_replace.h"
 #include "locale/codepage.h"
 #include "locale/patterns.h"
 
 namespace ardentix {
 
-QByteArray ExportBytes(const QuoteTable& table, int ymdForm, int firstRow) {
+std::optional<QByteArray> ExportBytes(const QuoteTable& table, int ymdForm, int firstRow) {
     QByteArray out;
     const int rows = std::clamp(table.rowCount, 0, kQuoteSlots);
     const int first = std::clamp(firstRow, 0, rows);
@@ -19,8 +19,11 @@ QByteArray ExportBytes(const QuoteTable& table, int ymdForm, int firstRow) {
         const QuoteRow& raw = table.rawRows[i];
         const QuoteRow& shown = table.shownRows[i];
         const QString date = ymdForm == 0 ? raw.ymd : FormatKanjiDate(raw.ymd);
-        // Dates hold digits, spaces and 年月日 only, all of which code page 932 holds.
-        out += EncodeCp932(date).value_or(QByteArray());
+        const std::optional<QByteArray> dateBytes = EncodeCp932(date);
+        if (!dateBytes) {
+            return std::nullopt;
+        }
+        out += *dateBytes;
         out += ',' + QByteArray::number(shown.open);
         out += ',' + QByteArray::number(shown.high);
         out += ',' + QByteArray::number(shown.low);
@@ -31,28 +34,31 @@ QByteArray ExportBytes(const QuoteTable& table, int ymdForm, int firstRow) {
     return out;
 }
 
+namespace {
+
+const QString kDateNotEncodable =
+    QStringLiteral("日付に、ファイルの文字コード (シフトJIS) で書けない文字があります。");
+
+}  // namespace
+
 ExportResult WriteExportTo(QIODevice& device, const QuoteTable& table, int ymdForm) {
-    const QByteArray bytes = ExportBytes(table, ymdForm);
-    if (device.write(bytes) != bytes.size()) {
+    const std::optional<QByteArray> bytes = ExportBytes(table, ymdForm);
+    if (!bytes) {
+        return {false, kDateNotEncodable};
+    }
+    if (device.write(*bytes) != bytes->size()) {
         return {false, device.errorString()};
     }
     return {true, {}};
 }
 
 ExportResult WriteExportFile(const QString& path, const QuoteTable& table, int ymdForm) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {false, file.errorString()};
+    const std::optional<QByteArray> bytes = ExportBytes(table, ymdForm);
+    if (!bytes) {
+        return {false, kDateNotEncodable};
     }
-    ExportResult result = WriteExportTo(file, table, ymdForm);
-    if (!result.ok) {
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        return {false, file.errorString()};
-    }
-    return result;
+    const FileWriteResult written = ReplaceFileBytes(path, *bytes);
+    return {written.ok, written.error};
 }
 
 QString DefaultExportName(Period period, const QString& code) {

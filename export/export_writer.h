@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 #include "parse/period.h"
 #include "parse/quote_table.h"
@@ -13,8 +14,8 @@ namespace ardentix {
 // The export's bytes: one line per row, CR LF after every line, no header, six fields: the date
 // from rawRows ("yymmdd" as stored with ymdForm 0, through "@@\年@@\月@@\日" otherwise), then
 // open, high, low, close and volume from shownRows in plain decimal. Code page 932. Rows
-// before firstRow are left out.
-QByteArray ExportBytes(const QuoteTable& table, int ymdForm, int firstRow = 0);
+// before firstRow are left out. nullopt when a date holds a character code page 932 lacks.
+std::optional<QByteArray> ExportBytes(const QuoteTable& table, int ymdForm, int firstRow = 0);
 
 // The title of the box that shows a failed export's description.
 inline const QString kExportFailureTitle = QStringLiteral("ファイル作成");
@@ -27,8 +28,8 @@ struct ExportResult {
 // Writes the export to a device.
 ExportResult WriteExportTo(QIODevice& device, const QuoteTable& table, int ymdForm);
 
-// Writes the export to a file through a temporary file and a rename: a failed export leaves an
-// earlier file of that name untouched.
+// Writes the export to a file (ReplaceFileBytes): a failed export leaves an earlier regular
+// file of that name untouched.
 ExportResult WriteExportFile(const QString& path, const QuoteTable& table, int ymdForm);
 
 // The name the window proposes: "zub" + D/W/M + the code as typed + ".csv".

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/message_catalogue.h"
+#include "export/export_writer.h"
+#include "export/row_scaling.h"
 #include "retrieval/download_run.h"
 #include "retrieval/page_fetcher.h"
 #include "retrieval/query_tables.h"
@@ -17,8 +19,6 @@
 #include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "tool_process.h"
-#include "export/export_writer.h"
-#include "export/row_scaling.h"
 
 using namespace ardentix;
 using ardentix::testing::ReadBytes;
@@ -52,7 +52,7 @@ QByteArray WindowExport(const QString& host, const QString& code, int market, Pe
         return "<no rows>";
     }
     ScaleRows(*table, priceDivisor, volumeDivisor);
-    return ExportBytes(*table, ymdForm);
+    return ExportBytes(*table, ymdForm).value_or("<not encodable>");
 }
 
 TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {

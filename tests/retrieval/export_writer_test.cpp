@@ -4,13 +4,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "support/file_bytes.h"
 #include "export/export_writer.h"
+#include "support/file_bytes.h"
 
 using namespace ardentix;
-using ardentix::testing::FileSizeLimit;
 using ardentix::testing::ReadBytes;
 using ardentix::testing::WriteBytes;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,11 +42,16 @@ TEST(ExportBytes, WritesBothDateFormsInCodePage932) {
                                             "  \x94\x4E  \x8C\x8E  \x93\xFA,1,2,3,4,1234567\r\n"));
     EXPECT_EQ(ExportBytes(t, 7), ExportBytes(t, 1));  // any non-zero form uses the pattern
     EXPECT_EQ(ExportBytes(t, 0, 2), QByteArray(",1,2,3,4,1234567\r\n"));
-    EXPECT_TRUE(ExportBytes(t, 0, 3).isEmpty());
+    EXPECT_EQ(ExportBytes(t, 0, 3), QByteArray());
     EXPECT_EQ(ExportBytes(t, -1), ExportBytes(t, 1));
 
+    t.rawRows[1].ymd = u"23\u00e9200"_s;  // no such character in code page 932
+    EXPECT_EQ(ExportBytes(t, 0), std::nullopt);
+    EXPECT_EQ(ExportBytes(t, 1), std::nullopt);
+    EXPECT_EQ(ExportBytes(t, 0, 2), QByteArray(",1,2,3,4,1234567\r\n"));
+
     t.rowCount = 0;
-    EXPECT_TRUE(ExportBytes(t, 0).isEmpty());
+    EXPECT_EQ(ExportBytes(t, 0), QByteArray());
 }
 
 TEST(DefaultExportName, LetterAndCodeAsTyped) {
@@ -73,20 +78,13 @@ TEST(WriteExportFile, ReplacesAnEarlierFileWhole) {
 TEST(WriteExportFile, AFailedWriteKeepsTheEarlierFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
-    WriteBytes(path, "earlier\r\n");
     QuoteTable t;
-    for (int i = 0; i < 500; ++i) {
-        PutRow(t, "240105", 1234, 1250, 1220, 1240, 5000);
-    }
-    ExportResult result;
-    {
-        FileSizeLimit limit(1024);
-        ASSERT_TRUE(limit.active());
-        result = WriteExportFile(path, t, 0);
-    }
-
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.isEmpty());
+    PutRow(t, "240105", 1234, 1250, 1220, 1240, 5000);
+    WriteBytes(path, "earlier\r\n");
+    t.rawRows[0].ymd = u"\u00e9"_s;
+    const ExportResult notEncodable = WriteExportFile(path, t, 0);
+    EXPECT_FALSE(notEncodable.ok);
+    EXPECT_FALSE(notEncodable.error.isEmpty());
     EXPECT_EQ(ReadBytes(path), QByteArray("earlier\r\n"));
 }
 

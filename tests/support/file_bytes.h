@@ -1,7 +1,11 @@
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -45,6 +49,38 @@ public:
 private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
+    bool active_ = false;
+};
+
+// Marks a folder immutable while it lives: no file can be created, renamed or removed in it,
+// by root either, while the files already there stay writable.
+class ImmutableFolder {
+public:
+    explicit ImmutableFolder(const QString& path)
+        : fd_(open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY)) {
+        int flags = 0;
+        if (fd_ >= 0 && ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            active_ = ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+    }
+    ~ImmutableFolder() {
+        int flags = 0;
+        if (active_ && ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    ImmutableFolder(const ImmutableFolder&) = delete;
+    ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+
+    bool active() const { return active_; }
+
+private:
+    int fd_ = -1;
     bool active_ = false;
 };
 

@@ -9,6 +9,8 @@
 #include "support/scripted_prompts.h"
 
 using namespace ardentix;
+using ardentix::testing::FileSizeLimit;
+using ardentix::testing::ImmutableFolder;
 using ardentix::testing::ReadBytes;
 using ardentix::testing::ScriptedPrompts;
 using ardentix::testing::WriteBytes;
@@ -107,9 +109,8 @@ TEST(SettingsFile, EachFailureShowsOneMessage) {
         ASSERT_TRUE(QDir(dirIni.path()).mkdir(QStringLiteral("mervo.ini")));
         ScriptedPrompts prompts;
         qint32 ymdForm = 0;
-        EXPECT_TRUE(zidodu::EnsureIni(prompts, dirIni.path(), ymdForm));
-        EXPECT_FALSE(zidodu::ReadIni(prompts, dirIni.path(), ymdForm));
-        check(prompts, read, "mervo.ini is a directory");
+        EXPECT_FALSE(zidodu::EnsureIni(prompts, dirIni.path(), ymdForm));
+        check(prompts, create, "mervo.ini is a directory");
         ScriptedPrompts writePrompts;
         EXPECT_FALSE(zidodu::WriteIni(writePrompts, dirIni.path(), 1));
         check(writePrompts, create, "rewrite over a directory");
@@ -124,17 +125,41 @@ TEST(SettingsFile, EachFailureShowsOneMessage) {
     }
 }
 
-TEST(SettingsFile, ReadOnlyFileIsRefusedAndKept) {
-    QTemporaryDir dir;
-    const QString path = zidodu::IniPath(dir.path());
+TEST(SettingsFile, ARefusedOrFailedRewriteKeepsTheFile) {
     const QByteArray old("*Corvalin\r\nYMDFORM=0\r\n");
-    WriteBytes(path, old);
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const auto rewrite = [&](auto&& around) {
+        QTemporaryDir dir;
+        const QString path = zidodu::IniPath(dir.path());
+        WriteBytes(path, old);
+        ScriptedPrompts prompts;
+        around(path, [&] { EXPECT_FALSE(zidodu::WriteIni(prompts, dir.path(), 1)); });
+        ASSERT_EQ(prompts.calls.size(), 1u);
+        EXPECT_EQ(prompts.calls[0].title, QStringLiteral("初期化ファイル作成"));
+        EXPECT_EQ(ReadBytes(path), old);
+    };
+    rewrite([](const QString& path, auto write) {
+        ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        write();
+    });
+    rewrite([](const QString&, auto write) {
+        FileSizeLimit limit(8);  // below the file's 22 bytes, which fail only when flushed
+        ASSERT_TRUE(limit.active());
+        write();
+    });
+}
+
+TEST(SettingsFile, AFolderThatRefusesNewFilesHasItsFileRewrittenInPlace) {
+    QTemporaryDir dir;
     ScriptedPrompts prompts;
-    EXPECT_FALSE(zidodu::WriteIni(prompts, dir.path(), 1));
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].title, QStringLiteral("初期化ファイル作成"));
-    EXPECT_EQ(ReadBytes(path), old);
+    qint32 ymdForm = 0;
+    ASSERT_TRUE(zidodu::EnsureIni(prompts, dir.path(), ymdForm));
+    ImmutableFolder locked(dir.path());
+    if (!locked.active()) {
+        GTEST_SKIP() << "this file system cannot make a folder immutable";
+    }
+    EXPECT_TRUE(zidodu::WriteIni(prompts, dir.path(), 1));
+    EXPECT_EQ(ReadBytes(zidodu::IniPath(dir.path())), QByteArray("*Corvalin\r\nYMDFORM=1\r\n"));
+    EXPECT_TRUE(prompts.calls.empty());
 }
 
 }  // namespace

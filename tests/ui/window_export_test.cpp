@@ -150,15 +150,11 @@ TEST_F(WindowExport, AFailedWriteKeepsTheEarlierFileAndSaysSo) {
     PutRows();
     const QString path = target.filePath("out.csv");
     WriteBytes(path, "earlier\r\n");
-    for (int i = 2; i < 500; ++i) {
-        window->quoteTable().rawRows[i] = window->quoteTable().rawRows[0];
-    }
-    window->quoteTable().rowCount = 500;
-    window->ShowList();
     prompts.fileNames = {path};
 
     {
-        FileSizeLimit limit(1024);
+        // The export is smaller than the file's write buffer: it fails only when flushed.
+        FileSizeLimit limit(16);
         ASSERT_TRUE(limit.active());
         Save();
     }

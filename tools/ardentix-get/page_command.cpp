@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "app/message_catalogue.h"
+#include "export/export_writer.h"
+#include "export/row_scaling.h"
 #include "parse/page_parser.h"
 #include "retrieval/download_run.h"
 #include "tools/ardentix-get/terminal_prompts.h"
-#include "export/export_writer.h"
-#include "export/row_scaling.h"
 
 namespace ardentix::cli {
 int RunPage(const PageOptions& options, TerminalPrompts& prompts) {
@@ -28,7 +28,7 @@ int RunPage(const PageOptions& options, TerminalPrompts& prompts) {
     table->rowCount = options.rowsBefore;
     const PageOutcome outcome = ParsePage(*table, paging, paging.pageLastIndex, options.period);
     ScaleRows(*table, 1, 1);
-    const QByteArray rows = ExportBytes(*table, 0, options.rowsBefore);
+    const QByteArray rows = ExportBytes(*table, 0, options.rowsBefore).value_or(QByteArray());
     std::fwrite(rows.constData(), 1, rows.size(), stdout);
     std::fflush(stdout);
     WriteLine(stderr, paging.hasNextPage ? QStringLiteral("next page: yes")

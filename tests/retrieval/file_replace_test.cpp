@@ -1,0 +1,78 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/file_replace.h"
+#include "support/file_bytes.h"
+
+using namespace ardentix;
+using ardentix::testing::FileSizeLimit;
+using ardentix::testing::ImmutableFolder;
+using ardentix::testing::ReadBytes;
+using ardentix::testing::WriteBytes;
+
+namespace {
+
+TEST(ReplaceFileBytes, AFailedWriteLeavesTheEarlierFileByteForByte) {
+    const struct {
+        const char* name;
+        qsizetype size;
+        rlim_t limit;
+    } cases[] = {
+        {"smaller than the write buffer: fails when flushed", 40, 16},
+        {"larger than the write buffer: fails while written", 64 * 1024, 1024},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("out.csv");
+        WriteBytes(path, "earlier\r\n");
+        FileWriteResult result;
+        {
+            FileSizeLimit limit(c.limit);
+            ASSERT_TRUE(limit.active());
+            result = ReplaceFileBytes(path, QByteArray(c.size, 'x'));
+        }
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_EQ(ReadBytes(path), QByteArray("earlier\r\n"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.csv"});
+    }
+}
+
+TEST(ReplaceFileBytes, WritesAnExistingFileInPlaceWhereTheFolderRefusesNewFiles) {
+    QTemporaryDir dir;
+    const QString existing = dir.filePath("old.csv");
+    WriteBytes(existing, "earlier, and longer than what replaces it\r\n");
+    ImmutableFolder locked(dir.path());
+    if (!locked.active()) {
+        GTEST_SKIP() << "this file system cannot make a folder immutable";
+    }
+    EXPECT_TRUE(ReplaceFileBytes(existing, "new\r\n").ok);
+    EXPECT_EQ(ReadBytes(existing), QByteArray("new\r\n"));
+    EXPECT_FALSE(ReplaceFileBytes(dir.filePath("new.csv"), "new\r\n").ok);
+}
+
+TEST(ReplaceFileBytes, WritesIntoANamedPipeWithoutReplacingIt) {
+    QTemporaryDir dir;
+    const QByteArray pipe = QFile::encodeName(dir.filePath("pipe"));
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    // A reader is there first, so opening the pipe for writing does not wait.
+    const int reader = open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    EXPECT_TRUE(ReplaceFileBytes(dir.filePath("pipe"), "240105,1\r\n").ok);
+    char received[32] = {};
+    EXPECT_EQ(read(reader, received, sizeof received), 10);
+    EXPECT_STREQ(received, "240105,1\r\n");
+    struct stat info {};
+    ASSERT_EQ(stat(pipe.constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    close(reader);
+}
+
+}  // namespace
