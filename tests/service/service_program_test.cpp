@@ -67,21 +67,31 @@ TEST_F(Program, UnreadableDataFolderIsRefusedAtStart) {
     EXPECT_TRUE(errors_.contains("/nonexistent/quotes")) << errors_.toStdString();
 }
 
-TEST_F(Program, ServesUntilItIsSignalled) {
+TEST_F(Program, ServesUntilItIsSignalledAndHoldsItsPortAlone) {
+    // The second run takes the port of the first right after it stopped.
+    QString port = QStringLiteral("0");
     for (const int signal : {SIGINT, SIGTERM}) {
         QProcess process;
-        process.start(QUOTE_SERVICE_PROGRAM, {"--port", "0"});
+        process.start(QUOTE_SERVICE_PROGRAM, {"--port", port});
         ASSERT_TRUE(process.waitForReadyRead(30000));
         const QString line = QString::fromUtf8(process.readLine());
         const auto match =
             QRegularExpression(R"(^quote-service listening on http://127\.0\.0\.1:(\d+)\n$)")
                 .match(line);
         ASSERT_TRUE(match.hasMatch()) << line.toStdString();
+        port = match.captured(1);
 
-        httplib::Client client("127.0.0.1", match.captured(1).toInt());
+        httplib::Client client("127.0.0.1", port.toInt());
+        // The first service, not the client, closes this connection as it stops (in about the
+        // library's 5 s keep-alive time), which leaves the connection in TIME_WAIT on the port.
+        client.set_keep_alive(signal == SIGINT);
         const auto page = client.Get("/t?c=2003&a=1&b=6&f=2003&d=3&e=14&g=d&s=7203&y=0&x=.csv");
         ASSERT_TRUE(page);
         EXPECT_EQ(page->status, 200);
+
+        EXPECT_EQ(RunToEnd({"--port", port}), 1) << "a second service on the same port";
+        EXPECT_EQ(errors_, "quote-service: cannot listen on 127.0.0.1:" + port +
+                               ": the port is already in use\n");
 
         ::kill(static_cast<pid_t>(process.processId()), signal);
         ASSERT_TRUE(process.waitForFinished(30000));

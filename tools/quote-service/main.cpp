@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <thread>
 
@@ -40,11 +41,15 @@ int Serve(const ServiceOptions& options) {
 
     QuoteServer server(options.rowsPerPage, std::chrono::milliseconds(options.latencyMs),
                        std::move(data));
+    errno = 0;
     const int port = server.Bind(options.host, options.port);
     if (port < 0) {
-        PrintError(QStringLiteral("cannot listen on %1:%2")
+        const QString reason =
+            errno == EADDRINUSE ? QStringLiteral(": the port is already in use") : QString();
+        PrintError(QStringLiteral("cannot listen on %1:%2%3")
                        .arg(QString::fromStdString(options.host))
-                       .arg(options.port));
+                       .arg(options.port)
+                       .arg(reason));
         return 1;
     }
 

@@ -51,6 +51,13 @@ QuoteServer::QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, Dat
     // Headers and body go out in separate writes; without this a client that reuses the
     // connection waits for a delayed acknowledgement on every page (about 40 ms each).
     server_.set_tcp_nodelay(true);
+    // The library's default also sets SO_REUSEPORT, which lets a second service listen on the
+    // same port and take part of its requests. SO_REUSEADDR alone still lets a restarted service
+    // take the port while connections of the stopped one wait out TIME_WAIT.
+    server_.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     server_.Get("/t", [this](const httplib::Request& request, httplib::Response& response) {
         AnswerChart(request, response);
     });

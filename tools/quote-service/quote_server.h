@@ -18,7 +18,8 @@ public:
     QuoteServer(const QuoteServer&) = delete;
     QuoteServer& operator=(const QuoteServer&) = delete;
 
-    // Binds to the host and port (0: a free port). Returns the port, or -1 when it cannot.
+    // Binds to the host and port (0: a free port). Returns the port, or -1 when it cannot, with
+    // errno EADDRINUSE when another socket listens on that port.
     int Bind(const std::string& host, int port);
 
     // Serves until Stop(); false when the server could not serve.
