@@ -4,15 +4,18 @@
 #include <map>
 
 #include "tools/quote-service/history_generator.h"
+#include "tools/quote-service/split_restatement.h"
 
 namespace service_test {
 
+using quote_service::History;
 using quote_service::PriceBar;
+using quote_service::StockSplit;
 
-std::vector<PriceBar> GeneratedDaily(const quote_service::Listing& listing, QDate end) {
-    quote_service::History history = quote_service::GenerateHistory(listing, end);
+History GeneratedDaily(const quote_service::Listing& listing, QDate end) {
+    History history = quote_service::GenerateHistory(listing, end);
     quote_service::RestateForSplits(history.bars, history.splits, end);
-    return history.bars;
+    return history;
 }
 
 namespace {
@@ -39,35 +42,60 @@ qint32 Restated(qint32 price, double ratio) {
     return static_cast<qint32>(std::nearbyint(price * ratio));
 }
 
+// The day with its prices and volume as they stand after the splits that follow it up to
+// `basis`.
+PriceBar OnBasisOf(PriceBar day, QDate basis, const std::vector<StockSplit>& splits) {
+    qint64 before = 1;
+    qint64 after = 1;
+    for (const StockSplit& split : splits) {
+        if (split.date > day.date && split.date <= basis) {
+            before *= split.before;
+            after *= split.after;
+        }
+    }
+    const double ratio = static_cast<double>(before) / static_cast<double>(after);
+    day.open = Restated(day.open, ratio);
+    day.high = Restated(day.high, ratio);
+    day.low = Restated(day.low, ratio);
+    day.volume = static_cast<qint64>(std::nearbyint(static_cast<double>(day.volume) / ratio));
+    return day;
+}
+
+PriceBar Gathered(const std::vector<PriceBar>& days, const std::vector<StockSplit>& splits) {
+    PriceBar bar = OnBasisOf(days.front(), days.back().date, splits);
+    for (auto it = days.begin() + 1; it != days.end(); ++it) {
+        const PriceBar day = OnBasisOf(*it, days.back().date, splits);
+        bar.high = std::max(bar.high, day.high);
+        bar.low = std::min(bar.low, day.low);
+        bar.close = day.close;
+        bar.volume += day.volume;
+        bar.adjClose = day.adjClose;
+    }
+    return bar;
+}
+
 }  // namespace
 
-std::vector<ardentix::QuoteRow> ExpectedRows(const std::vector<PriceBar>& daily, QDate start,
-                                             QDate end, ardentix::Period period) {
-    // Keyed by the full date so that the map keeps the groups in time order.
-    std::map<QDate, std::pair<QString, PriceBar>> groups;
+std::vector<ardentix::QuoteRow> ExpectedRows(const History& daily, QDate start, QDate end,
+                                             ardentix::Period period) {
+    // Keyed by the first day so that the map keeps the groups in time order.
+    std::map<QDate, std::pair<QString, std::vector<PriceBar>>> groups;
     std::map<QString, QDate> firstDayOf;
-    for (const PriceBar& day : daily) {
+    for (const PriceBar& day : daily.bars) {
         if (day.date < start || day.date > end) {
             continue;
         }
         const QString key = GroupKey(day.date, period);
-        const auto known = firstDayOf.find(key);
-        if (known == firstDayOf.end()) {
-            firstDayOf.emplace(key, day.date);
-            groups.emplace(day.date, std::make_pair(key, day));
-            continue;
-        }
-        PriceBar& group = groups.at(known->second).second;
-        group.high = std::max(group.high, day.high);
-        group.low = std::min(group.low, day.low);
-        group.close = day.close;
-        group.volume += day.volume;
-        group.adjClose = day.adjClose;
+        const QDate first = firstDayOf.emplace(key, day.date).first->second;
+        auto& group = groups[first];
+        group.first = key;
+        group.second.push_back(day);
     }
 
     std::vector<ardentix::QuoteRow> rows;
     for (auto it = groups.rbegin(); it != groups.rend(); ++it) {
-        const auto& [ymd, bar] = it->second;
+        const QString& ymd = it->second.first;
+        const PriceBar bar = Gathered(it->second.second, daily.splits);
         const double ratio = static_cast<double>(bar.adjClose) / bar.close;
         ardentix::QuoteRow row;
         row.ymd = ymd;

@@ -62,6 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"daily_osaka", Period::Daily, "6502.o", QDate(1999, 12, 1),
                       QDate(2000, 7, 5)},
         RoundTripCase{"weekly", Period::Weekly, "7203.t", QDate(1995, 3, 8), QDate(2003, 12, 31)},
+        // 7203 splits within a week and a month on 18 June 2012 (2:3) and 9 July 2020 (1:2).
+        RoundTripCase{"weekly_split_week", Period::Weekly, "7203", QDate(2018, 11, 14),
+                      QDate(2021, 2, 17)},
+        RoundTripCase{"monthly_split_months", Period::Monthly, "7203", QDate(2010, 1, 13),
+                      QDate(2020, 9, 16)},
         RoundTripCase{"monthly", Period::Monthly, "1301", QDate(1974, 2, 28), QDate(2004, 2, 29)},
         RoundTripCase{"monthly_nasdaq", Period::Monthly, "4568.j", QDate(1990, 1, 17),
                       QDate(2020, 1, 16)}),
@@ -80,7 +85,7 @@ TEST(QuoteService, RestatesThePricesBeforeASplitByItsRatio) {
     const Walk walk = WalkPages(client, {start, end, Period::Daily, "7203"});
     ASSERT_TRUE(walk.outcome.ok);
 
-    const auto daily = GeneratedDaily(listing, end);
+    const auto daily = GeneratedDaily(listing, end).bars;
     const auto nominal = [&](const QString& ymd) {
         return std::find_if(daily.begin(), daily.end(),
                             [&](const PriceBar& b) {
@@ -123,7 +128,7 @@ TEST(QuoteService, EveryCodeHasASplitInTheTenYearsBeforeAnyEndDate) {
 TEST(QuoteService, GeneratedBarsAreWellFormedTradingDays) {
     for (const char* symbol : {"1000", "7203", "9999.t", "6505.s", "8039.q"}) {
         const auto bars =
-            GeneratedDaily(quote_service::ListingOf(symbol), quote_service::LastHistoryDay());
+            GeneratedDaily(quote_service::ListingOf(symbol), quote_service::LastHistoryDay()).bars;
         ASSERT_GT(bars.size(), 15000u);
         EXPECT_EQ(bars.front().date, QDate(1970, 1, 5)) << "first Monday, after 1-3 January";
         EXPECT_GE(bars.back().date, QDate(2030, 12, 30));
@@ -154,7 +159,7 @@ TEST(QuoteService, SameQueryGivesTheSameBytesOnEveryRun) {
     EXPECT_EQ(Fetch(client, query.Path(50)), first);
 
     // Pinned, so a change of platform or standard library that alters a history shows here.
-    const auto daily = GeneratedDaily({"7203", ".t"}, QDate(2003, 12, 5));
+    const auto daily = GeneratedDaily({"7203", ".t"}, QDate(2003, 12, 5)).bars;
     EXPECT_EQ(daily.back(), (PriceBar{QDate(2003, 12, 5), 2425, 2450, 2395, 2430, 221000, 2430}));
 }
 
@@ -303,7 +308,7 @@ TEST_F(DataFolderTest, FileReplacesTheGeneratedHistoryOfItsListingOnly) {
     for (const char* symbol : {"1234", "1234.t"}) {
         const Walk walk = WalkPages(client, {start, end, Period::Daily, symbol});
         ASSERT_TRUE(walk.outcome.ok) << symbol;
-        EXPECT_EQ(RowsOf(walk), ExpectedRows(fileBars, start, end, Period::Daily)) << symbol;
+        EXPECT_EQ(RowsOf(walk), ExpectedRows({fileBars, {}}, start, end, Period::Daily)) << symbol;
     }
     const QByteArray weekly = Fetch(client, Query{start, end, Period::Weekly, "1234"}.Path(0));
     EXPECT_TRUE(weekly.contains("<td>2,147,683,647</td>"))

@@ -4,6 +4,7 @@
 
 #include "tools/quote-service/history_generator.h"
 #include "tools/quote-service/page_writer.h"
+#include "tools/quote-service/split_restatement.h"
 #include "tools/quote-service/trading_calendar.h"
 
 namespace quote_service {
@@ -29,11 +30,12 @@ QString HrefFrom(ChartQuery query, int offset) {
     return QStringLiteral("/t?") + QString::fromStdString(ChartQueryText(query));
 }
 
-std::vector<PriceBar> BarsOfQuery(const std::vector<PriceBar>& daily, const ChartQuery& query) {
+std::vector<PriceBar> BarsOfQuery(const History& daily, const ChartQuery& query) {
     return BarsOf(daily, query.period, query.start, query.end);
 }
 
-QByteArray PageOfBars(const ChartQuery& query, const std::vector<PriceBar>& bars, int rowsPerPage) {
+QByteArray PageOfBars(const ChartQuery& query, const History& daily, int rowsPerPage) {
+    const std::vector<PriceBar> bars = BarsOfQuery(daily, query);
     const auto total = static_cast<qint64>(bars.size());
     if (query.offset >= total) {
         return NoDataPage();
@@ -53,18 +55,17 @@ QByteArray PageOfBars(const ChartQuery& query, const std::vector<PriceBar>& bars
 
 // The generated daily bars up to the end date (or the last day of the histories), with the
 // adjusted closes restated for the splits up to the end date.
-std::vector<PriceBar> RestatedHistory(const Listing& listing, QDate end) {
+History RestatedHistory(const Listing& listing, QDate end) {
     History history = GenerateHistory(listing, std::min(end, LastHistoryDay()));
     RestateForSplits(history.bars, history.splits, end);
-    return std::move(history.bars);
+    return history;
 }
 
 }  // namespace
 
-std::optional<std::vector<PriceBar>> DailyHistory(const Listing& listing, QDate end,
-                                                  const DataFolder& data) {
+std::optional<History> DailyHistory(const Listing& listing, QDate end, const DataFolder& data) {
     if (const auto file = data.find(listing); file != data.end()) {
-        return file->second;
+        return History{file->second, {}};
     }
     if (!IsGeneratedListing(listing)) {
         return std::nullopt;
@@ -77,19 +78,17 @@ QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int row
     if (!daily) {
         return NoDataPage();
     }
-    return PageOfBars(query, BarsOfQuery(*daily, query), rowsPerPage);
+    return PageOfBars(query, *daily, rowsPerPage);
 }
 
 QByteArray GeneratedPageFor(const ChartQuery& query, int rowsPerPage) {
-    return PageOfBars(query,
-                      BarsOfQuery(RestatedHistory(ListingOf(query.symbol), query.end), query),
-                      rowsPerPage);
+    return PageOfBars(query, RestatedHistory(ListingOf(query.symbol), query.end), rowsPerPage);
 }
 
 QByteArray DashPageFor(const ChartQuery& query, int rowsPerPage, bool endless) {
     const Listing listing = ListingOf(query.symbol);
     const QDate last = std::min(query.end, LastHistoryDay());
-    const std::vector<PriceBar> bars = BarsOfQuery(GenerateHistory(listing, last).bars, query);
+    const std::vector<PriceBar> bars = BarsOfQuery(GenerateHistory(listing, last), query);
     const qint64 from = endless ? 0 : query.offset;
     if (from >= static_cast<qint64>(bars.size())) {
         return NoDataPage();

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <optional>
-#include <vector>
 
 #include "tools/quote-service/chart_query.h"
 #include "tools/quote-service/daily_bar.h"
@@ -12,10 +11,9 @@
 namespace quote_service {
 
 // The daily bars of a listing up to `end`, oldest first, adjusted closes restated for the
-// splits up to `end`: the data folder's file when there is one, else the generated history.
-// nullopt when the listing exists nowhere.
-std::optional<std::vector<PriceBar>> DailyHistory(const Listing& listing, QDate end,
-                                                  const DataFolder& data);
+// splits up to `end`, and those splits: the data folder's file (without splits) when there is
+// one, else the generated history. nullopt when the listing exists nowhere.
+std::optional<History> DailyHistory(const Listing& listing, QDate end, const DataFolder& data);
 
 // The page that answers the query: up to rowsPerPage bars from the query's offset, newest
 // first, with a link to the next page while bars remain; a notice page when the code is not

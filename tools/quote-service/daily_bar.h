@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QtGlobal>
+#include <vector>
 
 namespace quote_service {
 
@@ -17,6 +18,20 @@ struct PriceBar {
     qint32 adjClose = 0;
 
     bool operator==(const PriceBar&) const = default;
+};
+
+// A stock split on a trading day: from that day on, every `before` shares are `after`
+// (1:2 doubles the shares and halves the price).
+struct StockSplit {
+    QDate date;
+    int before = 1;
+    int after = 2;
+};
+
+// A daily history: bars oldest first, and the splits among them (none for a data file).
+struct History {
+    std::vector<PriceBar> bars;
+    std::vector<StockSplit> splits;
 };
 
 }  // namespace quote_service

@@ -145,21 +145,4 @@ History GenerateHistory(const Listing& listing, QDate last) {
     return history;
 }
 
-void RestateForSplits(std::vector<PriceBar>& bars, const std::vector<StockSplit>& splits,
-                      QDate end) {
-    for (PriceBar& bar : bars) {
-        double factor = 1;
-        bool split = false;
-        for (const StockSplit& s : splits) {
-            if (s.date > bar.date && s.date <= end) {
-                factor = factor * s.before / s.after;
-                split = true;
-            }
-        }
-        if (split) {
-            bar.adjClose = static_cast<qint32>(std::max(1.0, std::nearbyint(bar.close * factor)));
-        }
-    }
-}
-
 }  // namespace quote_service
