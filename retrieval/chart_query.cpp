@@ -16,7 +16,9 @@ QString MakeChartUrl(const ChartQuery& q) {
                .arg(q.endDate.day());
     url += QStringLiteral("&g=") + QChar(kPeriods[static_cast<int>(q.period)].key);
     if (q.marketIndex >= 0 && q.marketIndex < int(kMarkets.size())) {
-        url += QStringLiteral("&s=") + q.code + QString::fromLatin1(kMarkets[q.marketIndex].suffix);
+        // A "#" would start the URL's fragment and cut off the rest of the query.
+        const QString code = QString(q.code).replace(u'#', QStringLiteral("%23"));
+        url += QStringLiteral("&s=") + code + QString::fromLatin1(kMarkets[q.marketIndex].suffix);
     }
     url += QStringLiteral("&y=%1&x=.csv").arg(q.rowOffset);
     return url;

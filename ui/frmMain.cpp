@@ -113,7 +113,7 @@ void frmMain::cmdDwn_Click() {
     DownloadRun run(*table_, *paging_, fetcher_, context_.prompts);
     RunHooks hooks;
     hooks.started = [this] {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        setCursor(Qt::WaitCursor);
         EnableInputs(false);
         ui->lblCount->setText(QStringLiteral("接続中...."));
     };
@@ -136,7 +136,7 @@ void frmMain::cmdDwn_Click() {
         ui->lblMei->clear();
         ui->lblCount->setText(QStringLiteral("データ読込み失敗"));
     }
-    QGuiApplication::restoreOverrideCursor();
+    unsetCursor();
     EnableInputs(true);
     isBusy_ = false;
 }

@@ -32,31 +32,42 @@ QMessageBox::StandardButtons ButtonsOf(int style) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, const QString& text, int style,
+                                           const QString& title) {
+    // An empty title would be replaced by the application's name on its way to the window
+    // system; a blank one shows as no title text.
+    const QString shown = title.isEmpty() ? QStringLiteral(" ") : title;
+    return std::make_unique<QMessageBox>(IconOf(style), shown, text, ButtonsOf(style), parent);
+}
+
+std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const SaveDialogRequest& request) {
+    auto dialog = std::make_unique<QFileDialog>(parent, request.title, request.initialDirectory);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    // The export asks its own overwrite question.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    // The description already names its pattern; the patterns themselves stay out of sight.
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilter(request.filterDescription + QStringLiteral(" (") +
+                          request.patterns.join(u' ') + u')');
+    dialog->selectFile(request.proposedName);
+    return dialog;
+}
+
 void WidgetPrompts::ShowMessage(const QString& text, int style, const QString& title) {
-    QMessageBox box(IconOf(style), title, text, ButtonsOf(style), parent_);
-    box.exec();
+    NewMessageBox(parent_, text, style, title)->exec();
 }
 
 bool WidgetPrompts::AskOkCancel(const QString& text, int style, const QString& title) {
-    QMessageBox box(IconOf(style), title, text, ButtonsOf(style), parent_);
-    return box.exec() == QMessageBox::Ok;
+    return NewMessageBox(parent_, text, style, title)->exec() == QMessageBox::Ok;
 }
 
 std::optional<QString> WidgetPrompts::AskSaveFileName(const SaveDialogRequest& request) {
-    QFileDialog dialog(parent_, request.title, request.initialDirectory);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // The export asks its own overwrite question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    // The description already names its pattern; the patterns themselves stay out of sight.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilter(request.filterDescription + QStringLiteral(" (") +
-                         request.patterns.join(u' ') + u')');
-    dialog.selectFile(request.proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const auto dialog = NewSaveDialog(parent_, request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 }  // namespace ardentix

@@ -2,10 +2,19 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "app/prompts.h"
 
+class QFileDialog;
+class QMessageBox;
+
 namespace ardentix {
+
+// The boxes the prompts show, built but not shown.
+std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, const QString& text, int style,
+                                           const QString& title);
+std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const SaveDialogRequest& request);
 
 // The program's prompts: message boxes and the save dialog, modal to the given window (or to
 // nothing before the window exists).

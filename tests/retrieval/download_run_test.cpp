@@ -105,12 +105,17 @@ TEST(DownloadRun, ABlankCodeIsRefusedBeforeAnyRequest) {
         EXPECT_EQ(f.prompts.calls[0].text, QStringLiteral("コードを入力してください。"));
         EXPECT_EQ(f.prompts.calls[0].title, QStringLiteral("株価取得"));
     }
-    Fixture f;
-    f.server.Push(Page(3, 1, false));
-    EXPECT_EQ(f.Run(f.Query(" 72 ")), RunEnd::Succeeded);  // spaces around pass, sent as typed
-    // The client percent-encodes what a request line cannot carry.
-    EXPECT_TRUE(f.server.targets()[0].contains(u"&s=%2072%20&y=0"))
-        << f.server.targets()[0].toStdString();
+    // Spaces around the code pass and are sent as typed; the client percent-encodes what a
+    // request line cannot carry, and a "#" does not cut the query short.
+    const std::pair<const char*, const char16_t*> sent[] = {{" 72 ", u"&s=%2072%20&y=0&x=.csv"},
+                                                            {"72#3", u"&s=72%233&y=0&x=.csv"}};
+    for (const auto& [code, query] : sent) {
+        Fixture f;
+        f.server.Push(Page(3, 1, false));
+        EXPECT_EQ(f.Run(f.Query(code)), RunEnd::Succeeded);
+        EXPECT_TRUE(f.server.targets()[0].endsWith(QString::fromUtf16(query)))
+            << f.server.targets()[0].toStdString();
+    }
 }
 
 TEST(DownloadRun, ShortBodiesGiveMessage200ThenMessage203) {
@@ -144,10 +149,12 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
     const Case cases[] = {
         {"closed mid-body", CannedServer::Mode::CloseMidBody, 5000, PageFetcher::kDefaultBodyCap,
          u"closed"},
-        {"time-out", CannedServer::Mode::Stall, 300, PageFetcher::kDefaultBodyCap, u"sent nothing"},
-        {"oversized", CannedServer::Mode::Normal, 5000, 20000, u"larger than"},
+        {"time-out", CannedServer::Mode::Stall, 300, PageFetcher::kDefaultBodyCap,
+         u"サーバーから0.3秒間応答がなかったため、要求を中止しました。"},
+        {"oversized", CannedServer::Mode::Normal, 5000, 20000,
+         u"ページが20000バイトを超えたため、受信を中止しました。"},
         {"dripping past the deadline", CannedServer::Mode::Drip, 300, PageFetcher::kDefaultBodyCap,
-         u"did not arrive"},
+         u"1秒以内にページが届かなかったため、要求を中止しました。"},
     };
     for (const Case& c : cases) {
         Fixture f;

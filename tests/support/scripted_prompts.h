@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,9 +25,11 @@ public:
 
     void ShowMessage(const QString& text, int style, const QString& title) override {
         calls.push_back({Kind::Message, text, style, title, {}});
+        Opened();
     }
     bool AskOkCancel(const QString& text, int style, const QString& title) override {
         calls.push_back({Kind::Question, text, style, title, {}});
+        Opened();
         if (answers.empty()) {
             return false;
         }
@@ -36,12 +39,19 @@ public:
     }
     std::optional<QString> AskSaveFileName(const SaveDialogRequest& request) override {
         calls.push_back({Kind::SaveDialog, {}, 0, request.title, request});
+        Opened();
         if (fileNames.empty()) {
             return std::nullopt;
         }
         auto name = fileNames.front();
         fileNames.pop_front();
         return name;
+    }
+
+    void Opened() {
+        if (whileOpen) {
+            whileOpen();
+        }
     }
 
     std::vector<Call> messages() const {
@@ -55,6 +65,7 @@ public:
     }
 
     std::vector<Call> calls;
+    std::function<void()> whileOpen;               // runs as each box "is shown"
     std::deque<bool> answers;                      // for AskOkCancel
     std::deque<std::optional<QString>> fileNames;  // nullopt = cancel
 };

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -227,8 +228,17 @@ TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
         for (const auto& [body, mode] : c.pages) {
             local.Push(body, mode);
         }
+        // The busy pointer stands over the window only, never over the boxes the run opens.
+        QStringList pointers;
+        localPrompts.whileOpen = [&] {
+            pointers << (QGuiApplication::overrideCursor()       ? "application"
+                         : w->cursor().shape() == Qt::WaitCursor ? "window"
+                                                                 : "none");
+        };
         QTest::keyClicks(w->findChild<QLineEdit*>("txtCD"), "7203");
         QTest::mouseClick(w->findChild<QPushButton*>("cmdDwn"), Qt::LeftButton);
+        EXPECT_EQ(pointers, QStringList(c.texts.size(), "window"));
+        EXPECT_NE(w->cursor().shape(), Qt::WaitCursor);
         QStringList texts;
         for (const auto& call : localPrompts.calls) {
             texts << (call.style == 16 ? QString() : call.text);

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 #include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "ui/frmMain.h"
+#include "ui/widget_prompts.h"
 
 using namespace ardentix;
 using ardentix::testing::ReadBytes;
@@ -315,10 +317,13 @@ TEST_F(Window, SettingsFailureShowsOneBoxAndNoWindow) {
     plain.close();
     QTemporaryDir iniIsDir;
     ASSERT_TRUE(QDir(iniIsDir.path()).mkdir(QStringLiteral("mervo.ini")));
+    QTemporaryDir malformed;
+    ardentix::testing::WriteBytes(zidodu::IniPath(malformed.path()), "YMDFORM=abc\r\n");
 
     const std::pair<QString, int> cases[] = {
         {plain.fileName() + QStringLiteral("/settings"), 102},
-        {iniIsDir.path(), 103},
+        {iniIsDir.path(), 102},
+        {malformed.path(), 103},
     };
     for (const auto& [settingsDir, number] : cases) {
         prompts.calls.clear();
@@ -345,6 +350,15 @@ TEST_F(Window, CloseIsRefusedWhileBusy) {
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(prompts.calls.empty());
+}
+
+TEST(MessageBox, AnEmptyTitleShowsAsNoTitleTextNotTheProgramsName) {
+    // The window system is handed a blank title: an empty one it replaces by the program's name.
+    for (const QString& title : {QString(), QStringLiteral("データ取得")}) {
+        const auto box = NewMessageBox(nullptr, QStringLiteral("x"), 33, title);
+        EXPECT_FALSE(box->windowTitle().isEmpty());
+        EXPECT_EQ(box->windowTitle().trimmed(), title);
+    }
 }
 
 }  // namespace
