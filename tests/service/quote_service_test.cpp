@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <atomic>
 
@@ -194,6 +195,72 @@ TEST(QuoteService, ShortLastPageAnnouncesItsOwnCount) {
     EXPECT_EQ(last.count(kRowMarker), 23);
     EXPECT_FALSE(last.contains("\xBC\xA1\xA4\xCE"));
 }
+
+// A page of 7203 whose range ends `after` trading days (weekly: weeks) past a split, asked
+// from `offset`: the split day's bar stands at row after - offset of the page.
+struct SplitNoticeCase {
+    const char* name;
+    Period period;
+    QDate split;
+    int after;
+    int offset;
+    const char* notice;  // nullptr: the page has none
+};
+
+void PrintTo(const SplitNoticeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SplitNotice : public ::testing::TestWithParam<SplitNoticeCase> {};
+
+TEST_P(SplitNotice, FollowsTheSplitDaysRowOnItsDailyPageAndNumbersNoRow) {
+    const SplitNoticeCase& c = GetParam();
+    QDate end = c.split;
+    for (int i = 0; i < c.after;) {
+        end = end.addDays(c.period == Period::Daily ? 1 : 7);
+        i += quote_service::IsTradingDay(end) ? 1 : 0;
+    }
+    RunningService service;
+    auto client = service.Client();
+    const QByteArray page =
+        Fetch(client, Query{c.split.addYears(-2), end, c.period, "7203"}.Path(c.offset));
+    QStringDecoder fromEucJp("EUC-JP");
+    const QStringList rows = QString(fromEucJp(page)).split(QString::fromLatin1(kRowMarker));
+
+    QStringList prices;
+    QStringList notices;
+    for (const QString& row : rows.mid(1)) {
+        (row.contains(QStringLiteral("colspan")) ? notices : prices) << row;
+    }
+    ASSERT_EQ(prices.size(), 50) << "notices take no price row's place";
+    const QString dateCell = QStringLiteral("<td>%1年%2月%3日</td>")
+                                 .arg(c.split.year())
+                                 .arg(c.split.month())
+                                 .arg(c.split.day());
+    if (!c.notice) {
+        EXPECT_EQ(notices.size(), 0);
+        return;
+    }
+    const int at = c.after - c.offset;
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(prices[at].startsWith(dateCell + QStringLiteral("<td>"))) << "the split day";
+    EXPECT_EQ(rows.indexOf(notices[0]), at + 2) << "right after the split day's row";
+    EXPECT_TRUE(notices[0].startsWith(dateCell + QStringLiteral("<td colspan=6>") +
+                                      QString::fromUtf8(c.notice) +
+                                      QStringLiteral("</td>\n</tr>\n")))
+        << notices[0].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SplitNotice,
+    ::testing::Values(
+        SplitNoticeCase{"last_row", Period::Daily, QDate(2020, 7, 9), 99, 50, "分割: 1株 -> 2株"},
+        SplitNoticeCase{"first_row", Period::Daily, QDate(2012, 6, 18), 50, 50, "分割: 2株 -> 3株"},
+        SplitNoticeCase{"middle_row", Period::Daily, QDate(1997, 2, 18), 20, 0,
+                        "分割: 10株 -> 11株"},
+        SplitNoticeCase{"day_on_the_page_before", Period::Daily, QDate(2020, 7, 9), 0, 1, nullptr},
+        SplitNoticeCase{"weekly", Period::Weekly, QDate(2020, 7, 9), 3, 0, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct NoticeCase {
     const char* name;

@@ -34,6 +34,8 @@ std::vector<PriceBar> BarsOfQuery(const History& daily, const ChartQuery& query)
     return BarsOf(daily, query.period, query.start, query.end);
 }
 
+// A daily page notes each split right after the row of its day; the offset and the page's
+// count are of bars only.
 QByteArray PageOfBars(const ChartQuery& query, const History& daily, int rowsPerPage) {
     const std::vector<PriceBar> bars = BarsOfQuery(daily, query);
     const auto total = static_cast<qint64>(bars.size());
@@ -45,6 +47,15 @@ QByteArray PageOfBars(const ChartQuery& query, const History& daily, int rowsPer
     page.heading = Heading(query);
     for (qint64 i = query.offset; i < pageEnd; ++i) {
         page.rows.push_back(RowOf(bars[i], query.period));
+        if (query.period != BarPeriod::Daily) {
+            continue;
+        }
+        const auto split =
+            std::find_if(daily.splits.begin(), daily.splits.end(),
+                         [&](const StockSplit& s) { return s.date == bars[i].date; });
+        if (split != daily.splits.end()) {
+            page.noticesAfter[page.rows.size() - 1] = SplitNoticeOf(*split);
+        }
     }
     page.nextCount = static_cast<int>(std::min<qint64>(rowsPerPage, total - pageEnd));
     if (page.nextCount > 0) {

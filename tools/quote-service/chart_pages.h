@@ -16,8 +16,9 @@ namespace quote_service {
 std::optional<History> DailyHistory(const Listing& listing, QDate end, const DataFolder& data);
 
 // The page that answers the query: up to rowsPerPage bars from the query's offset, newest
-// first, with a link to the next page while bars remain; a notice page when the code is not
-// listed on the market or no bar falls in the range from that offset.
+// first, with a link to the next page while bars remain (on a daily page, a notice right after
+// the row of each split day); a notice page when the code is not listed on the market or no bar
+// falls in the range from that offset.
 QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int rowsPerPage);
 
 // The page of the code's generated history whether or not the code is listed.

@@ -27,6 +27,12 @@ QByteArray ToEucJp(const QString& text) {
     return encoder.encode(text);
 }
 
+QString DateCell(QDate d, BarPeriod period) {
+    return period == BarPeriod::Monthly
+               ? QStringLiteral("%1年%2月").arg(d.year()).arg(d.month())
+               : QStringLiteral("%1年%2月%3日").arg(d.year()).arg(d.month()).arg(d.day());
+}
+
 }  // namespace
 
 QString Grouped(qint64 value) {
@@ -39,18 +45,15 @@ QString Grouped(qint64 value) {
 }
 
 PageRow RowOf(const PriceBar& bar, BarPeriod period) {
-    const QDate d = bar.date;
-    const QString date =
-        period == BarPeriod::Monthly
-            ? QStringLiteral("%1年%2月").arg(d.year()).arg(d.month())
-            : QStringLiteral("%1年%2月%3日").arg(d.year()).arg(d.month()).arg(d.day());
-    return {date,
-            Grouped(bar.open),
-            Grouped(bar.high),
-            Grouped(bar.low),
-            Grouped(bar.close),
-            Grouped(bar.volume),
-            Grouped(bar.adjClose)};
+    return {
+        DateCell(bar.date, period), Grouped(bar.open),   Grouped(bar.high),     Grouped(bar.low),
+        Grouped(bar.close),         Grouped(bar.volume), Grouped(bar.adjClose),
+    };
+}
+
+NoticeRow SplitNoticeOf(const StockSplit& split) {
+    return {DateCell(split.date, BarPeriod::Daily),
+            QStringLiteral("分割: %1株 -> %2株").arg(split.before).arg(split.after)};
 }
 
 QByteArray WriteChartPage(const ChartPage& page) {
@@ -61,14 +64,19 @@ QByteArray WriteChartPage(const ChartPage& page) {
         "<th>日付</th><th>始値</th><th>高値</th><th>安値</th><th>終値</th>"
         "<th>出来高</th><th>調整後終値*</th>\n"
         "</tr>\n");
-    for (const PageRow& row : page.rows) {
+    for (std::size_t r = 0; r < page.rows.size(); ++r) {
         html += QStringLiteral("<tr\nalign=right>");
         for (int i = 0; i < 7; ++i) {
-            const QString cell = Escaped(row[i]);
+            const QString cell = Escaped(page.rows[r][i]);
             html += i == 4 ? QStringLiteral("<td><b>%1</b></td>").arg(cell)
                            : QStringLiteral("<td>%1</td>").arg(cell);
         }
         html += QStringLiteral("\n</tr>\n");
+        if (const auto notice = page.noticesAfter.find(r); notice != page.noticesAfter.end()) {
+            // The text is the service's own and goes out as it stands: its "->" unescaped.
+            html += QStringLiteral("<tr\nalign=right><td>%1</td><td colspan=6>%2</td>\n</tr>\n")
+                        .arg(Escaped(notice->second.date), notice->second.text);
+        }
     }
     html += QStringLiteral("</table>\n");
     html += QStringLiteral("<p><small>* 株式分割等を考慮した終値です。</small></p>\n");
