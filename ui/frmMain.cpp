@@ -179,7 +179,7 @@ void frmMain::EnableInputs(bool enable) {
 
 void frmMain::cmdPath_Click() {
     const ExportCommand::Inputs inputs{SelectedPeriod(), ui->txtCD->text(),
-                                       context_.settingsDirectory, ymdForm_};
+                                       context_.ExportDirectory(), ymdForm_};
     const auto end =
         export_.Run(inputs, *table_, [this](const QString& path) { ui->txtFile->setText(path); });
     if (end == ExportCommand::End::NotWritten) {

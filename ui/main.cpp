@@ -1,15 +1,25 @@
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 
+#include "app/file_locations.h"
 #include "ui/frmMain.h"
 #include "ui/widget_prompts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The per-user configuration folder is named after the application: ~/.config/ardentix.
+    QCoreApplication::setApplicationName(QStringLiteral("ardentix"));
+    const ardentix::FileLocations files =
+        ardentix::LocateFiles(QCoreApplication::applicationDirPath());
+    // A settings folder that cannot be made ends in the settings file's own failure message.
+    QDir().mkpath(files.settingsDirectory);
+    QDir().mkpath(files.exportDirectory);
     ardentix::WidgetPrompts prompts;
-    auto window = ardentix::frmMain::Create({QCoreApplication::applicationDirPath(),
-                                             QStringLiteral(ARDENTIX_QUOTE_HOST),
-                                             [] { return QDate::currentDate(); }, prompts});
+    ardentix::WindowContext context{files.settingsDirectory, QStringLiteral(ARDENTIX_QUOTE_HOST),
+                                    [] { return QDate::currentDate(); }, prompts};
+    context.exportDirectory = files.exportDirectory;
+    auto window = ardentix::frmMain::Create(context);
     if (!window) {
         return 1;
     }
