@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <cstdio>
 
 #include "app/file_locations.h"
+#include "app/qt_translations.h"
 #include "ui/frmMain.h"
 #include "ui/widget_prompts.h"
 
@@ -10,6 +12,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The per-user configuration folder is named after the application: ~/.config/ardentix.
     QCoreApplication::setApplicationName(QStringLiteral("ardentix"));
+    if (!ardentix::InstallQtTranslations(app)) {
+        std::fprintf(stderr, "ardentix: qtbase_ja.qm is missing; Qt's own texts stay English\n");
+    }
     const ardentix::FileLocations files =
         ardentix::LocateFiles(QCoreApplication::applicationDirPath());
     // A settings folder that cannot be made ends in the settings file's own failure message.

@@ -1,29 +1,78 @@
 // Renders the real main window, with a few sample rows listed, to the PNG named on the command
-// line.
+// line; given two more names, also the overwrite question and the save dialog that the save
+// button then opens.
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "app/qt_translations.h"
+#include "export/export_writer.h"
 #include "ui/frmMain.h"
 #include "ui/widget_prompts.h"
 
+namespace {
+
+bool SavePicture(QWidget& widget, const QString& path) {
+    widget.show();
+    QApplication::processEvents();
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "ardentix_screenshot: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+// Saves each box as a picture instead of waiting for the user: the question is answered OK,
+// the dialog cancelled.
+class PicturePrompts : public ardentix::Prompts {
+public:
+    QWidget* parent = nullptr;
+    QString boxPng;
+    QString dialogPng;
+    bool ok = true;
+
+    void ShowMessage(const QString& text, int style, const QString& title) override {
+        ok = SavePicture(*ardentix::NewMessageBox(parent, text, style, title), boxPng) && ok;
+    }
+    bool AskOkCancel(const QString& text, int style, const QString& title) override {
+        ShowMessage(text, style, title);
+        return true;
+    }
+    std::optional<QString> AskSaveFileName(const ardentix::SaveDialogRequest& request) override {
+        const auto dialog = ardentix::NewSaveDialog(parent, request);
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        ok = SavePicture(*dialog, dialogPng) && ok;
+        return std::nullopt;
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: ardentix_screenshot <output.png>\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: ardentix_screenshot <window.png> [<question.png> <dialog.png>]\n");
         return 2;
     }
+    ardentix::InstallQtTranslations(app);
     QTemporaryDir settings;
-    ardentix::WidgetPrompts prompts;
+    PicturePrompts prompts;
     auto window = ardentix::frmMain::Create(
         {settings.path(), QString(), [] { return QDate(2024, 5, 17); }, prompts});
     if (!window) {
         return 1;
     }
-    window->findChild<QLineEdit*>(QStringLiteral("txtCD"))->setText(QStringLiteral("9999"));
+    const QString code = QStringLiteral("9999");
+    window->findChild<QLineEdit*>(QStringLiteral("txtCD"))->setText(code);
     window->findChild<QComboBox*>(QStringLiteral("cmbCat"))->setCurrentIndex(1);
     auto& table = window->quoteTable();
     const ardentix::QuoteRow rows[] = {
@@ -35,11 +84,18 @@ int main(int argc, char** argv) {
         table.rawRows[table.rowCount++] = row;
     }
     window->ShowList();
-    window->show();
-    QApplication::processEvents();
-    if (!window->grab().save(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "ardentix_screenshot: cannot write %s\n", argv[1]);
+    if (!SavePicture(*window, QString::fromLocal8Bit(argv[1]))) {
         return 1;
     }
-    return 0;
+    if (argc == 4) {
+        // The proposed file exists already, so the save button asks before its dialog.
+        QFile(QDir(settings.path())
+                  .filePath(ardentix::DefaultExportName(window->SelectedPeriod(), code)))
+            .open(QIODevice::WriteOnly);
+        prompts.parent = window.get();
+        prompts.boxPng = QString::fromLocal8Bit(argv[2]);
+        prompts.dialogPng = QString::fromLocal8Bit(argv[3]);
+        window->findChild<QPushButton*>(QStringLiteral("cmdPath"))->click();
+    }
+    return prompts.ok ? 0 : 1;
 }

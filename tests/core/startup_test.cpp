@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "app/file_locations.h"
+#include "app/qt_translations.h"
 #include "support/file_bytes.h"
 
 using namespace ardentix;
@@ -45,6 +46,12 @@ TEST(LocateFiles, KeepsFilesBesideTheProgramUnlessItIsInstalled) {
         EXPECT_EQ(got.settingsDirectory, c.expected.settingsDirectory) << c.name;
         EXPECT_EQ(got.exportDirectory, c.expected.exportDirectory) << c.name;
     }
+}
+
+TEST(QtTranslations, StandardButtonsReadInJapanese) {
+    ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+              QStringLiteral("キャンセル"));
 }
 
 }  // namespace
