@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build test run asan fuzz bench screenshot format clean
+.PHONY: all deps configure build test run asan fuzz bench screenshot package format clean
 
 all: build
 
@@ -36,6 +36,11 @@ bench: deps
 
 screenshot: build
 	@scripts/screenshot $(BUILD_DIR)
+
+# build/package/ardentix_<version>_<arch>.deb, from a release build.
+package: deps
+	cmake --preset package >/dev/null
+	cmake --build --preset package --target package
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format-14 -i

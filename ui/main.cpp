@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The per-user configuration folder is named after the application: ~/.config/ardentix.
     QCoreApplication::setApplicationName(QStringLiteral("ardentix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ARDENTIX_APP_ID));
     if (!ardentix::InstallQtTranslations(app)) {
         std::fprintf(stderr, "ardentix: qtbase_ja.qm is missing; Qt's own texts stay English\n");
     }
