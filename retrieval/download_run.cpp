@@ -44,8 +44,11 @@ bool DownloadRun::FetchPage(ChartQuery query) {
     query.rowOffset = table_.rowCount;
     requestUrl_ = MakeChartUrl(query);
     FetchResult result = source_.Get(requestUrl_);
+    fetchAborted_ = result.aborted;
     if (!result.ok) {
-        prompts_.ShowMessage(result.error, kStyleCritical, kFetchTitle);
+        if (!result.aborted) {
+            prompts_.ShowMessage(result.error, kStyleCritical, kFetchTitle);
+        }
         return false;
     }
     return TakePageBody(paging_, std::move(result.body), prompts_);
@@ -59,8 +62,12 @@ RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
         hooks.started();
     }
     bool lastFetch = false;
+    complete_ = true;
     for (;;) {
         lastFetch = FetchPage(query);
+        if (fetchAborted_) {
+            return RunEnd::Cancelled;
+        }
         if (!lastFetch) {
             break;
         }
@@ -69,6 +76,7 @@ RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
         if (!outcome.ok) {
             zidodu::ShowMsg(prompts_, outcome.messageNumber, kStyleInformation,
                             outcome.messageTitle);
+            complete_ = false;
             break;
         }
         if (hooks.pageAccepted && !hooks.pageAccepted(table_.rowCount)) {

@@ -20,7 +20,7 @@ enum class RunEnd {
     Succeeded,  // rows stored and the last fetch succeeded
     Failed,     // message 203 shown, rowCount back to 0
     BlankCode,  // message 201 shown, nothing requested
-    Cancelled,  // the caller asked to stop after a page; nothing reported
+    Cancelled,  // the caller asked to stop after a page or aborted the fetch; nothing reported
 };
 
 struct RunHooks {
@@ -51,12 +51,18 @@ public:
 
     const QString& requestUrl() const { return requestUrl_; }
 
+    // After Succeeded: false when the run ended at a page the parser refused, which keeps the
+    // rows stored before it.
+    bool complete() const { return complete_; }
+
 private:
     QuoteTable& table_;
     PagingState& paging_;
     PageSource& source_;
     Prompts& prompts_;
     QString requestUrl_;
+    bool fetchAborted_ = false;
+    bool complete_ = false;
 };
 
 }  // namespace ardentix

@@ -39,9 +39,7 @@ FetchResult PageFetcher::Get(const QString& url) {
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        stopReason = QStringLiteral(
-                         "The page did not arrive within %1 seconds; the request was "
-                         "given up.")
+        stopReason = QStringLiteral("%1秒以内にページが届かなかったため、要求を中止しました。")
                          .arg(deadlineMs_ / 1000.0);
         reply->abort();
     });
@@ -49,25 +47,28 @@ FetchResult PageFetcher::Get(const QString& url) {
         body += reply->readAll();
         if (body.size() > bodyCap_) {
             stopReason =
-                QStringLiteral("The page is larger than %1 bytes; the transfer was stopped.")
-                    .arg(bodyCap_);
+                QStringLiteral("ページが%1バイトを超えたため、受信を中止しました。").arg(bodyCap_);
             reply->abort();
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    inFlight_ = reply;
+    aborted_ = false;
     if (!reply->isFinished()) {
         deadline.start(deadlineMs_);
         loop.exec();
     }
+    inFlight_ = nullptr;
 
     FetchResult result;
-    if (!stopReason.isEmpty()) {
+    if (aborted_) {
+        result.aborted = true;
+    } else if (!stopReason.isEmpty()) {
         result.error = stopReason;
     } else if (!IsAnsweredPage(*reply)) {
         result.error =
             reply->error() == QNetworkReply::OperationCanceledError
-                ? QStringLiteral(
-                      "The server sent nothing for %1 seconds; the request was given up.")
+                ? QStringLiteral("サーバーから%1秒間応答がなかったため、要求を中止しました。")
                       .arg(timeoutMs_ / 1000.0)
                 : reply->errorString();
     } else {
@@ -77,6 +78,13 @@ FetchResult PageFetcher::Get(const QString& url) {
     }
     reply->deleteLater();
     return result;
+}
+
+void PageFetcher::Abort() {
+    if (inFlight_) {
+        aborted_ = true;
+        inFlight_->abort();
+    }
 }
 
 }  // namespace ardentix

@@ -26,8 +26,14 @@ public:
 
     FetchResult Get(const QString& url) override;
 
+    // Ends the request in flight at once; its result is marked aborted. Called from an event
+    // handler while Get waits; between requests it does nothing.
+    void Abort();
+
 private:
     QNetworkAccessManager& manager_;
+    QNetworkReply* inFlight_ = nullptr;
+    bool aborted_ = false;
     int timeoutMs_ = kDefaultTimeoutMs;
     int deadlineMs_ = kDefaultDeadlineMs;
     qint64 bodyCap_ = kDefaultBodyCap;

@@ -5,9 +5,11 @@
 
 namespace ardentix {
 
-// The result of one GET: the whole body as received, or a readable description.
+// The result of one GET: the whole body as received, or a readable description, or neither
+// when the caller aborted the request.
 struct FetchResult {
     bool ok = false;
+    bool aborted = false;
     QByteArray body;
     QString error;
 };
