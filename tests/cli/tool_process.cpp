@@ -6,12 +6,15 @@
 
 namespace cli_test {
 
-ToolRun RunTool(const QStringList& arguments, const QString& workingDirectory) {
+ToolRun RunTool(const QStringList& arguments, const QString& workingDirectory,
+                const QByteArray& input) {
     QProcess process;
     if (!workingDirectory.isEmpty()) {
         process.setWorkingDirectory(workingDirectory);
     }
     process.start(QStringLiteral(ARDENTIX_GET_PROGRAM), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     ToolRun run;
     if (!process.waitForFinished(120000)) {
         process.kill();

@@ -12,8 +12,9 @@ struct ToolRun {
     QString err;
 };
 
-// Runs ardentix-get to its end in the given working folder.
-ToolRun RunTool(const QStringList& arguments, const QString& workingDirectory = {});
+// Runs ardentix-get to its end in the given working folder, with input on its standard input.
+ToolRun RunTool(const QStringList& arguments, const QString& workingDirectory = {},
+                const QByteArray& input = {});
 
 // The names of the entries in a folder, hidden ones included.
 QStringList Entries(const QString& folder);

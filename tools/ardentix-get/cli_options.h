@@ -18,7 +18,7 @@ struct DownloadOptions {
     int priceDivisor = 1;
     int volumeDivisor = 1000;
     int ymdForm = 0;
-    QString outFile;  // set only for a single code
+    QString outFile;  // set only for a single code; "-" is standard output
     QString outDir;
     QString host;
     bool quiet = false;
@@ -31,21 +31,17 @@ struct PageOptions {
     int rowsBefore = 0;
 };
 
-struct UsageError {
+struct UsageError {  // what is wrong with the arguments, in one line
     QString message;
 };
-struct HelpAsked {};
-struct VersionAsked {};
+struct Answer {  // the text --help or --version asked for
+    QString text;
+};
 
-using Command = std::variant<DownloadOptions, PageOptions, UsageError, HelpAsked, VersionAsked>;
+using Command = std::variant<DownloadOptions, PageOptions, UsageError, Answer>;
 
-// Reads the arguments after the program name. Options take their value as the next argument
-// or after "="; "--" ends the options. --codes-from is read and --out-dir checked here, so that
-// every refusal of what the user typed comes out before the first request.
+// Reads the arguments, the program name first. --codes-from is read and the --out-dir folder
+// made here, so that every refusal of what the user typed comes out before the first request.
 Command ParseCommandLine(const QStringList& arguments, QDate today);
-
-QString UsageText();  // the two usage lines
-QString HelpText();   // --help
-QString VersionText();
 
 }  // namespace ardentix::cli

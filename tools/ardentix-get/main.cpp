@@ -12,18 +12,13 @@ using namespace ardentix::cli;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const Command command = ParseCommandLine(app.arguments().mid(1), QDate::currentDate());
-    if (std::holds_alternative<HelpAsked>(command)) {
-        std::fputs(HelpText().toUtf8().constData(), stdout);
-        return 0;
-    }
-    if (std::holds_alternative<VersionAsked>(command)) {
-        WriteLine(stdout, VersionText());
+    const Command command = ParseCommandLine(app.arguments(), QDate::currentDate());
+    if (const auto* answer = std::get_if<Answer>(&command)) {
+        std::fputs(answer->text.toUtf8().constData(), stdout);
         return 0;
     }
     if (const auto* usage = std::get_if<UsageError>(&command)) {
         WriteLine(stderr, QStringLiteral("ardentix-get: ") + usage->message);
-        std::fputs(UsageText().toUtf8().constData(), stderr);
         return 2;
     }
     TerminalPrompts prompts;

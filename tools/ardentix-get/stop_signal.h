@@ -1,14 +1,23 @@
 #pragma once
 
+#include <functional>
+
+class QObject;
+
 namespace ardentix::cli {
 
 inline constexpr int kInterruptedStatus = 130;
 
-// SIGINT and SIGTERM set a flag that the run checks after each page and before each code. The
-// handler then gives the signal back its default action, so that a second Ctrl-C ends the
-// program at once (no file is written then either: files are replaced by rename only).
+// SIGINT and SIGTERM set a flag that the run checks after each page and before each code, and
+// wake the event loop a page request waits in. The handler then gives the signal back its
+// default action, so that a second Ctrl-C ends the program at once (no file is written then
+// either: files are replaced by rename only).
 void InstallStopHandlers();
 
 bool StopRequested();
+
+// Calls stop once, from the event loop, when a stop signal has come (also when it came before
+// this call). The watch ends with context.
+void WhenStopRequested(QObject& context, std::function<void()> stop);
 
 }  // namespace ardentix::cli
