@@ -9,13 +9,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "export/row_scaling.h"
 #include "retrieval/query_tables.h"
 #include "service/service_harness.h"
 #include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
 #include "tool_process.h"
 #include "ui/frmMain.h"
-#include "export/row_scaling.h"
 
 using namespace ardentix;
 
