@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "export/chart_series.h"
 #include "export/row_scaling.h"
 
 using namespace ardentix;
@@ -61,6 +62,72 @@ TEST(ListCaption, NamesCodeMarketAndPeriod) {
               QStringLiteral(" 9999 東京 週 足"));
     EXPECT_EQ(ListCaption(QString(), QStringLiteral("自動"), Period::Monthly),
               QStringLiteral("  自動 月 足"));
+}
+
+// The chart draws the listed rows: oldest first, under the list's divisors, dated by period,
+// a close at or above the open rising.
+TEST(ChartBars, FollowTheListedRowsOldestFirst) {
+    struct Bar {
+        const char* label;
+        std::array<qint32, 4> ohlc;
+        double volume;
+        bool rising;
+    };
+    struct Case {
+        const char* name;
+        Period period;
+        int priceDivisor, volumeDivisor;
+        std::vector<QuoteRow> rows;  // newest first, as listed
+        std::vector<Bar> bars;
+    };
+    const std::vector<Case> cases = {
+        {"daily, as listed",
+         Period::Daily,
+         1,
+         1000,
+         {{"240517", 1234, 1250, 1200, 1245, 1234567, 0},
+          {"240516", 1210, 1238, 1195, 1210, 2500, 0},
+          {"240515", 1188, 1215, 1180, 1187, 3500, 0}},
+         {{"24/05/15", {1188, 1215, 1180, 1187}, 4, false},
+          {"24/05/16", {1210, 1238, 1195, 1210}, 2, true},
+          {"24/05/17", {1234, 1250, 1200, 1245}, 1235, true}}},
+        {"weekly under 1/10 (1245 -> 124 and 1235 -> 124 tie)",
+         Period::Weekly,
+         10,
+         1,
+         {{"240517", 1245, 1260, 1200, 1235, 700, 0}, {"240510", 1250, 1300, 1100, 1200, 9, 0}},
+         {{"24/05/10", {125, 130, 110, 120}, 9, false},
+          {"24/05/17", {124, 126, 120, 124}, 700, true}}},
+        {"monthly, a blank date",
+         Period::Monthly,
+         1,
+         1,
+         {{"240500", 5, 9, 1, 6, 10, 0}, {"", 6, 7, 5, 5, 0, 0}},
+         {{"", {6, 7, 5, 5}, 0, false}, {"24/05", {5, 9, 1, 6}, 10, true}}},
+        {"no rows", Period::Daily, 1, 1000, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto table = std::make_unique<QuoteTable>();
+        std::copy(c.rows.begin(), c.rows.end(), table->rawRows.begin());
+        table->rowCount = int(c.rows.size());
+        ScaleRows(*table, c.priceDivisor, c.volumeDivisor);
+        const auto bars = ChartBars(std::span(table->shownRows.data(), table->rowCount), c.period);
+        ASSERT_EQ(bars.size(), c.bars.size());
+        for (size_t i = 0; i < bars.size(); ++i) {
+            const Bar& want = c.bars[i];
+            EXPECT_EQ(bars[i].label, QString::fromUtf8(want.label)) << i;
+            EXPECT_EQ((std::array{bars[i].open, bars[i].high, bars[i].low, bars[i].close}),
+                      want.ohlc)
+                << i;
+            EXPECT_EQ(bars[i].volume, want.volume) << i;
+            EXPECT_EQ(bars[i].rising, want.rising) << i;
+        }
+    }
+    QuoteRow row{"240517", 1234, 1250, 1200, 1245, 1234567, 0};
+    EXPECT_EQ(ChartBars(std::span(&row, 1), Period::Weekly)[0].tip,
+              QStringLiteral("24年05月17日\n開始値 1,234\n高値 1,250\n安値 1,200\n終値 1,245\n"
+                             "出来高 1,234,567"));
 }
 
 }  // namespace
