@@ -1,15 +1,20 @@
 #include "ui/frmMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "app/settings_file.h"
+#include "export/chart_series.h"
+#include "export/export_writer.h"
+#include "export/row_scaling.h"
 #include "locale/patterns.h"
 #include "retrieval/download_run.h"
 #include "retrieval/query_tables.h"
+#include "ui/chart_window.h"
 #include "ui/result_list.h"
-#include "export/row_scaling.h"
 #include "ui/window_setup.h"
 #include "ui_frmMain.h"
 
@@ -56,6 +61,14 @@ frmMain::frmMain(const WindowContext& context, qint32 ymdForm)
                 [this, index] { cmbVbase_Click(index); });
     }
     connect(ui->cmbYmdForm, &QComboBox::currentIndexChanged, this, &frmMain::cmbYmdForm_Click);
+
+    auto* showChart = new QAction(QStringLiteral("チャート表示"), this);
+    showChart->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    addAction(showChart);
+    ui->lvR->addAction(showChart);
+    ui->lvR->setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui->lvR->viewport()->installEventFilter(this);
+    connect(showChart, &QAction::triggered, this, &frmMain::ShowChart);
 }
 
 frmMain::~frmMain() = default;
@@ -100,8 +113,34 @@ void frmMain::ShowList() {
     ui->lvR->clear();
     ScaleRows(*table_, priceDivisor_, volumeDivisor_);
     FillResultList(ui->lvR, *table_);
-    ui->lblMei->setText(
-        ListCaption(ui->txtCD->text(), ui->cmbCat->currentText(), SelectedPeriod()));
+    listedPeriod_ = SelectedPeriod();
+    ui->lblMei->setText(ListCaption(ui->txtCD->text(), ui->cmbCat->currentText(), listedPeriod_));
+    if (chart_ && chart_->isVisible()) {
+        DrawChart();
+    }
+}
+
+void frmMain::ShowChart() {
+    if (ui->lvR->topLevelItemCount() == 0) {
+        return;
+    }
+    if (!chart_) {
+        chart_ = new ChartWindow(this, context_.prompts, [this] {
+            QString name = DefaultExportName(SelectedPeriod(), ui->txtCD->text());
+            name.replace(name.lastIndexOf(u'.'), name.size(), QStringLiteral(".png"));
+            return QDir(context_.ExportDirectory()).filePath(name);
+        });
+    }
+    DrawChart();
+    chart_->show();
+    chart_->raise();
+    chart_->activateWindow();
+}
+
+void frmMain::DrawChart() {
+    const std::span listed(table_->shownRows.data(), size_t(ui->lvR->topLevelItemCount()));
+    chart_->ShowBars(ChartBars(listed, listedPeriod_), listedPeriod_, ui->lblMei->text(),
+                     priceDivisor_, volumeDivisor_);
 }
 
 void frmMain::cmdDwn_Click() {
@@ -134,6 +173,9 @@ void frmMain::cmdDwn_Click() {
         // Rows listed by a scale change during the run are not the result: clear them too.
         ui->lvR->clear();
         ui->lblMei->clear();
+        if (chart_) {
+            chart_->Clear(/*noData=*/true);
+        }
         ui->lblCount->setText(QStringLiteral("データ読込み失敗"));
     }
     unsetCursor();
@@ -150,6 +192,9 @@ void frmMain::ResetRun() {
     cmbVbase[0]->setCurrentIndex(0);
     cmbVbase[1]->setCurrentIndex(0);
     ui->lvR->clear();
+    if (chart_) {
+        chart_->Clear();
+    }
     QCoreApplication::processEvents();
     startDate_ = RangeStart(ui->dtpYmd->date(), SelectedPeriod());
 }
@@ -213,7 +258,17 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (chart_) {
+        chart_->close();
+    }
     event->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->lvR->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        ShowChart();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace ardentix

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QNetworkAccessManager>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -23,6 +24,8 @@ class frmMain;
 }
 
 namespace ardentix {
+
+class ChartWindow;
 
 // The main window: it owns the quote table and the program-wide flags and hands each event to
 // the code that does the work.
@@ -49,8 +52,12 @@ public:
     // The bar period of the selected option: daily, weekly, otherwise monthly.
     Period SelectedPeriod() const;
 
-    // Rebuilds shownRows from rawRows under both divisors, refills lvR and rewrites lblMei.
+    // Rebuilds shownRows from rawRows under both divisors, refills lvR and rewrites lblMei;
+    // redraws the chart window when it is open.
     void ShowList();
+
+    // Opens the chart window on the listed rows, or raises it; nothing when the list is empty.
+    void ShowChart();
 
 public slots:
     void cmdDwn_Click();
@@ -61,6 +68,8 @@ public slots:
 protected:
     // Form_Unload: a close request is refused, silently, while a download runs.
     void closeEvent(QCloseEvent* event) override;
+    // A double-click anywhere on the result list opens the chart.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     frmMain(const WindowContext& context, qint32 ymdForm);
@@ -70,6 +79,7 @@ private:
     // Locks (false) or unlocks the query inputs and the save button around a download.
     void EnableInputs(bool enable);
     ChartQuery CurrentQuery() const;
+    void DrawChart();
 
     std::unique_ptr<Ui::frmMain> ui;
     std::array<QRadioButton*, 3> optG{};
@@ -85,6 +95,8 @@ private:
     int priceDivisor_ = 0;
     int volumeDivisor_ = 0;
     QDate startDate_;
+    Period listedPeriod_ = Period::Daily;  // the period lblMei names
+    QPointer<ChartWindow> chart_;
     QNetworkAccessManager network_;
     PageFetcher fetcher_{network_};
     ExportCommand export_{context_.prompts};

@@ -11,6 +11,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QCandlestickSeries>
+#include <QtCharts/QCandlestickSet>
 #include <functional>
 
 #include "core/page_builder.h"
@@ -18,6 +21,7 @@
 #include "locale/patterns.h"
 #include "support/canned_server.h"
 #include "support/scripted_prompts.h"
+#include "ui/chart_window.h"
 #include "ui/frmMain.h"
 
 using namespace ardentix;
@@ -270,6 +274,107 @@ TEST_F(WindowDownload, AFailedRunLeavesTheListEmptyEvenAfterAScaleChangeMidRun) 
     EXPECT_TRUE(Find<QLabel>("lblMei")->text().isEmpty());
     EXPECT_EQ(Count(), QStringLiteral("データ読込み失敗"));
     EXPECT_EQ(window->quoteTable().rowCount, 0);
+}
+
+TEST_F(WindowDownload, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
+    auto* list = Find<QTreeWidget>("lvR");
+    ASSERT_EQ(list->actions().size(), 1);
+    QAction* menuEntry = list->actions()[0];
+    EXPECT_EQ(menuEntry->text(), QStringLiteral("チャート表示"));
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Ctrl+G",
+         [&] { QTest::keyClick(Find<QLineEdit>("txtCD"), Qt::Key_G, Qt::ControlModifier); }},
+        {"double-click", [&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton); }},
+        {"menu", [&] { menuEntry->trigger(); }},
+    };
+    const auto chart = [&] { return window->findChild<ChartWindow*>(); };
+    for (const auto& [name, open] : ways) {
+        open();
+        EXPECT_EQ(chart(), nullptr) << name << " opened a chart of no rows";
+    }
+    // The candles and volume bars against the listed rows, oldest first.
+    const auto drawsTheList = [&] {
+        const QuoteTable& table = window->quoteTable();
+        const auto sets = chart()->candles().sets();
+        if (sets.size() != list->topLevelItemCount() ||
+            chart()->volumes().count() != list->topLevelItemCount()) {
+            return false;
+        }
+        for (int i = 0; i < sets.size(); ++i) {
+            const QuoteRow& row = table.shownRows[sets.size() - 1 - i];
+            if (sets[i]->open() != row.open || sets[i]->high() != row.high ||
+                sets[i]->low() != row.low || sets[i]->close() != row.close ||
+                chart()->volumes().at(i) != row.volume) {
+                return false;
+            }
+        }
+        return chart()->windowTitle() == Find<QLabel>("lblMei")->text();
+    };
+
+    // A run of 20 rows, one that fails after 50, one of 30.
+    server.Push(Page(20, 1, false));
+    server.Push(Page(50, 2, true));
+    server.Push("ab");
+    server.Push(Page(30, 3, false));
+    TypeCode("7203");
+    Click("cmdDwn");
+    for (const auto& [name, open] : ways) {
+        SCOPED_TRACE(name);
+        if (chart()) {
+            chart()->close();
+        }
+        open();
+        ASSERT_NE(chart(), nullptr);
+        EXPECT_TRUE(chart()->isVisible());
+        EXPECT_TRUE(window->isEnabled());  // not modal
+        EXPECT_EQ(window->findChildren<ChartWindow*>().size(), 1);
+        EXPECT_TRUE(drawsTheList());
+    }
+    Find<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
+    EXPECT_TRUE(drawsTheList());
+    EXPECT_EQ(chart()->candles().sets().last()->open(),
+              *RoundHalfEven32(window->quoteTable().rawRows[0].open / 10.0));
+
+    // A run that starts clears the chart; one that fails leaves it saying so.
+    int candlesMidRun = -1;
+    DuringRun(50, [&] { candlesMidRun = chart()->candles().count(); });
+    Click("cmdDwn");
+    EXPECT_EQ(candlesMidRun, 0);
+    EXPECT_TRUE(chart()->showsNoData());
+    EXPECT_EQ(chart()->candles().count(), 0);
+    EXPECT_TRUE(chart()->isVisible());
+
+    Click("cmdDwn");
+    EXPECT_FALSE(chart()->showsNoData());
+    EXPECT_TRUE(drawsTheList());
+    EXPECT_EQ(chart()->candles().count(), 30);
+
+    window->close();
+    EXPECT_FALSE(chart()->isVisible());
+}
+
+TEST_F(WindowDownload, TheChartIsSavedAsAPngAndAFailedSaveIsReported) {
+    server.Push(Page(20, 1, false));
+    TypeCode("7203");
+    Click("cmdDwn");
+    window->ShowChart();
+    ChartWindow* chart = window->findChild<ChartWindow*>();
+    ASSERT_NE(chart, nullptr);
+    const QString path = dir.filePath("chart.png");
+    prompts.fileNames = {path, path + "/through-a-file.png"};
+    chart->saveAction()->trigger();
+    ASSERT_EQ(prompts.calls.size(), 1u);
+    const SaveDialogRequest& request = prompts.calls[0].save;
+    EXPECT_EQ(request.proposedName, QStringLiteral("zubD7203.png"));
+    EXPECT_EQ(request.initialDirectory, dir.path());
+    const QImage picture(path, "PNG");
+    EXPECT_FALSE(picture.isNull());
+
+    chart->saveAction()->trigger();
+    ASSERT_EQ(prompts.messages().size(), 1u);
+    EXPECT_EQ(prompts.messages()[0].style, 16);
+    EXPECT_FALSE(prompts.messages()[0].text.isEmpty());
+    EXPECT_EQ(QImage(path, "PNG"), picture);
 }
 
 }  // namespace
