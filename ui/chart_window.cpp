@@ -65,7 +65,7 @@ QChart* NewChart() {
 
 QValueAxis* NewValueAxis() {
     auto* axis = new QValueAxis();
-    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setLabelFormat(QStringLiteral("%.0f"));
     return axis;
 }
 
@@ -106,7 +106,7 @@ void SetTimeLabels(QCategoryAxis* axis, const std::vector<ChartBar>& bars) {
 ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
                          std::function<QString()> proposedPicture)
     : QWidget(parent, Qt::Window), prompts_(prompts), proposedPicture_(std::move(proposedPicture)) {
-    resize(960, 640);
+    resize(960, 720);
     save_ = new QAction(QStringLiteral("画像として保存"), this);
     connect(save_, &QAction::triggered, this, &ChartWindow::SavePicture);
     addAction(save_);
@@ -155,8 +155,8 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     auto* paneLayout = new QVBoxLayout(panes_);
     paneLayout->setContentsMargins(0, 0, 0, 0);
     paneLayout->setSpacing(0);
-    paneLayout->addWidget(NewView(priceChart_, save_), 3);
-    paneLayout->addWidget(NewView(volumeChart_, save_), 1);
+    paneLayout->addWidget(NewView(priceChart_, save_), 5);
+    paneLayout->addWidget(NewView(volumeChart_, save_), 2);
     noData_ = new QLabel(QStringLiteral("データなし"));
     noData_->setAlignment(Qt::AlignCenter);
     pages_ = new QStackedLayout(this);

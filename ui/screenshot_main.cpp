@@ -1,6 +1,7 @@
 // Renders the real main window, with a few sample rows listed, to the PNG named on the command
 // line; given two more names, also the overwrite question and the save dialog that the save
-// button then opens.
+// button then opens; given a fourth name, a quote host, a code and an end date, also the chart
+// window after a daily download of that code from that host.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 
 #include "app/qt_translations.h"
 #include "export/export_writer.h"
+#include "ui/chart_window.h"
 #include "ui/frmMain.h"
 #include "ui/widget_prompts.h"
 
@@ -40,6 +42,11 @@ public:
     bool ok = true;
 
     void ShowMessage(const QString& text, int style, const QString& title) override {
+        if (boxPng.isEmpty()) {
+            std::fprintf(stderr, "ardentix_screenshot: %s\n", qPrintable(text));
+            ok = false;
+            return;
+        }
         ok = SavePicture(*ardentix::NewMessageBox(parent, text, style, title), boxPng) && ok;
     }
     bool AskOkCancel(const QString& text, int style, const QString& title) override {
@@ -54,13 +61,36 @@ public:
     }
 };
 
+// Downloads the daily bars of code up to end from host and saves the chart window of them.
+bool SaveChart(const QString& path, const QString& host, const QString& code, QDate end) {
+    QTemporaryDir settings;
+    PicturePrompts prompts;  // a box during the run is a failure
+    auto window =
+        ardentix::frmMain::Create({settings.path(), host, [end] { return end; }, prompts});
+    if (!window) {
+        return false;
+    }
+    window->findChild<QLineEdit*>(QStringLiteral("txtCD"))->setText(code);
+    window->findChild<QComboBox*>(QStringLiteral("cmbCat"))->setCurrentIndex(1);
+    window->show();
+    window->cmdDwn_Click();
+    window->ShowChart();
+    auto* chart = window->findChild<ardentix::ChartWindow*>();
+    if (!prompts.ok || !chart) {
+        std::fprintf(stderr, "ardentix_screenshot: no rows from %s\n", qPrintable(host));
+        return false;
+    }
+    return SavePicture(*chart, path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2 && argc != 4) {
+    if (argc != 2 && argc != 4 && argc != 8) {
         std::fprintf(stderr,
-                     "usage: ardentix_screenshot <window.png> [<question.png> <dialog.png>]\n");
+                     "usage: ardentix_screenshot <window.png> [<question.png> <dialog.png> "
+                     "[<chart.png> <host:port> <code> <yyyy-mm-dd>]]\n");
         return 2;
     }
     ardentix::InstallQtTranslations(app);
@@ -87,7 +117,7 @@ int main(int argc, char** argv) {
     if (!SavePicture(*window, QString::fromLocal8Bit(argv[1]))) {
         return 1;
     }
-    if (argc == 4) {
+    if (argc >= 4) {
         // The proposed file exists already, so the save button asks before its dialog.
         QFile(QDir(settings.path())
                   .filePath(ardentix::DefaultExportName(window->SelectedPeriod(), code)))
@@ -96,6 +126,11 @@ int main(int argc, char** argv) {
         prompts.boxPng = QString::fromLocal8Bit(argv[2]);
         prompts.dialogPng = QString::fromLocal8Bit(argv[3]);
         window->findChild<QPushButton*>(QStringLiteral("cmdPath"))->click();
+    }
+    if (argc == 8 && !SaveChart(QString::fromLocal8Bit(argv[4]), QString::fromLocal8Bit(argv[5]),
+                                QString::fromLocal8Bit(argv[6]),
+                                QDate::fromString(QString::fromLocal8Bit(argv[7]), Qt::ISODate))) {
+        return 1;
     }
     return prompts.ok ? 0 : 1;
 }
