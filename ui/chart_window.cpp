@@ -83,8 +83,9 @@ int TimeStep(size_t count) {
 }
 
 void SetTimeRange(QValueAxis* axis, size_t count) {
-    axis->setRange(-0.5, qreal(std::max<size_t>(count, 1)) - 0.5);
+    // The interval first: a wide range at the old interval would make a grid line per bar.
     axis->setTickInterval(TimeStep(count));
+    axis->setRange(-0.5, qreal(std::max<size_t>(count, 1)) - 0.5);
 }
 
 void SetTimeLabels(QCategoryAxis* axis, const std::vector<ChartBar>& bars) {
@@ -200,9 +201,6 @@ void ChartWindow::ShowBars(const std::vector<ChartBar>& bars, Period period, con
         high = std::max({high, bar.high, bar.open, bar.close});
         mostVolume = std::max(mostVolume, bar.volume);
     }
-    candles_->append(sets);
-    volumes_->append(volumes);
-
     SetTimeRange(priceTime_, bars.size());
     SetTimeLabels(volumeTime_, bars);
     volumeTime_->setTitleText(TimeTitle(period));
@@ -213,6 +211,9 @@ void ChartWindow::ShowBars(const std::vector<ChartBar>& bars, Period period, con
     volumeAxis_->setRange(0, std::max<qreal>(1, mostVolume));
     volumeAxis_->applyNiceNumbers();
     volumeAxis_->setTitleText(ValueTitle(QStringLiteral("出来高"), volumeDivisor));
+
+    candles_->append(sets);
+    volumes_->append(volumes);
     save_->setEnabled(true);
 }
 
