@@ -27,8 +27,10 @@ using Kind = ScriptedPrompts::Kind;
 class WindowExport : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = frmMain::Create(
-            {dir.path(), QStringLiteral("127.0.0.1:9"), [] { return QDate(2024, 1, 5); }, prompts});
+        WindowContext context{dir.path(), QStringLiteral("127.0.0.1:9"),
+                              [] { return QDate(2024, 1, 5); }, prompts};
+        context.exportDirectory = exports.path();
+        window = frmMain::Create(context);
         ASSERT_NE(window, nullptr);
         QTest::keyClicks(window->findChild<QLineEdit*>("txtCD"), "7203");
     }
@@ -51,8 +53,9 @@ protected:
         return out;
     }
 
-    QTemporaryDir dir;     // the program's folder: mervo.ini and the proposed names
-    QTemporaryDir target;  // where the dialog saves
+    QTemporaryDir dir;      // mervo.ini
+    QTemporaryDir exports;  // where the proposed names live
+    QTemporaryDir target;   // where the dialog saves
     ScriptedPrompts prompts;
     std::unique_ptr<frmMain> window;
 };
@@ -93,7 +96,7 @@ TEST_F(WindowExport, WritesTheScaledFiguresInBothDateForms) {
     EXPECT_EQ(ReadBytes(path).count('\n'), 1);
 }
 
-TEST_F(WindowExport, ProposesTheDefaultNameInTheProgramFolder) {
+TEST_F(WindowExport, ProposesTheDefaultNameInTheExportFolder) {
     PutRows();
     const std::pair<const char*, const char16_t*> cases[] = {
         {"optG_0", u"zubD7203.csv"}, {"optG_1", u"zubW7203.csv"}, {"optG_2", u"zubM7203.csv"}};
@@ -113,17 +116,17 @@ TEST_F(WindowExport, ProposesTheDefaultNameInTheProgramFolder) {
         EXPECT_EQ(r.title, QStringLiteral("作成データファイル名"));
         EXPECT_EQ(r.filterDescription, QStringLiteral("CSVファイル (*.csv)"));
         EXPECT_EQ(r.patterns, QStringList({"*.csv", "*.txt"}));
-        EXPECT_EQ(r.initialDirectory, dir.path());
+        EXPECT_EQ(r.initialDirectory, exports.path());
     }
     // Each dialog was cancelled: nothing written, the failure text shown.
     EXPECT_EQ(Count(), QStringLiteral("ファイル作成失敗"));
     EXPECT_TRUE(window->exportPath().isEmpty());
-    EXPECT_EQ(QDir(dir.path()).entryList({"*.csv"}, QDir::Files), QStringList());
+    EXPECT_EQ(QDir(exports.path()).entryList({"*.csv"}, QDir::Files), QStringList());
 }
 
 TEST_F(WindowExport, AsksBeforeReplacingTheDefaultFile) {
     PutRows();
-    const QString existing = dir.filePath("zubD7203.csv");
+    const QString existing = exports.filePath("zubD7203.csv");
     WriteBytes(existing, "earlier\r\n");
 
     prompts.answers = {false};
