@@ -46,6 +46,9 @@ std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const SaveDialogRequ
     dialog->setFileMode(QFileDialog::AnyFile);
     // The export asks its own overwrite question.
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    // Qt's own dialog reads in Japanese through the loaded translations; a desktop's native
+    // one would follow the desktop's language instead.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     // The description already names its pattern; the patterns themselves stay out of sight.
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setNameFilter(request.filterDescription + QStringLiteral(" (") +
