@@ -1,19 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCandlestickSeries>
 #include <QtCharts/QCandlestickSet>
+#include <QtCharts/QChartView>
 #include <functional>
 
 #include "core/page_builder.h"
@@ -330,6 +334,20 @@ TEST_F(WindowDownload, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
         EXPECT_EQ(window->findChildren<ChartWindow*>().size(), 1);
         EXPECT_TRUE(drawsTheList());
     }
+    // The pointer over candle 10 of 20 shows list line 9 as the list writes it.
+    QChartView* prices = chart()->findChildren<QChartView*>().at(0);
+    const QCandlestickSet* candle = chart()->candles().sets()[10];
+    const QPoint at = prices->mapFromScene(prices->chart()->mapToScene(
+        prices->chart()->mapToPosition(QPointF(10, (candle->open() + candle->close()) / 2))));
+    QMouseEvent move(QEvent::MouseMove, at, prices->viewport()->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(prices->viewport(), &move);
+    const QTreeWidgetItem* line = list->topLevelItem(9);
+    EXPECT_EQ(QToolTip::text(),
+              QStringLiteral("%1\n開始値 %2\n高値 %3\n安値 %4\n終値 %5\n出来高 %6")
+                  .arg(line->text(0), line->text(1), line->text(2), line->text(3), line->text(4),
+                       line->text(5)));
+
     Find<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
     EXPECT_TRUE(drawsTheList());
     EXPECT_EQ(chart()->candles().sets().last()->open(),
