@@ -1,0 +1,97 @@
+#include "export/export_reader.h"
+
+#include <algorithm>
+
+#include "locale/codepage.h"
+#include "locale/dates.h"
+
+namespace ardentix {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+bool IsDigits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool IsWholeNumber(QStringView text) {
+    return IsDigits(text.startsWith(u'-') ? text.mid(1) : text);
+}
+
+// The stored date text of a date field and the form it is written in (0 "yymmdd", 1 the kanji
+// form "yy年mm月dd日"); the form is -1 for neither.
+std::pair<QString, int> StoredDate(QStringView field) {
+    if (field.size() == 6) {
+        return {field.toString(), 0};
+    }
+    if (field.size() == 9 && field[2] == u'年' && field[5] == u'月' && field[8] == u'日') {
+        return {u"%1%2%3"_s.arg(field.mid(0, 2), field.mid(3, 2), field.mid(6, 2)), 1};
+    }
+    return {QString(), -1};
+}
+
+QString PeriodWord(Period period) {
+    static const QString kWords[] = {u"daily"_s, u"weekly"_s, u"monthly"_s};
+    return kWords[static_cast<int>(period)];
+}
+
+}  // namespace
+
+std::optional<QDate> ExportRowDate(QStringView ymd, Period period) {
+    if (ymd.size() != 6 || !IsDigits(ymd)) {
+        return std::nullopt;
+    }
+    const QStringView day = ymd.mid(4, 2);
+    if ((period == Period::Monthly) != (day == u"00")) {
+        return std::nullopt;
+    }
+    const QString text =
+        u"%1/%2/%3"_s.arg(ymd.mid(0, 2), ymd.mid(2, 2), period == Period::Monthly ? u"01" : day);
+    const std::optional<QDate> date = ToDate(text);
+    if (!date || (period == Period::Weekly && date->dayOfWeek() != Qt::Friday)) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+ExportReadResult ReadExportBytes(QByteArrayView bytes, Period period) {
+    ExportReadResult result;
+    int form = -1;
+    qsizetype begin = 0;
+    for (int number = 1; begin < bytes.size(); ++number) {
+        const auto fail = [&](const QString& why) {
+            result.lines.clear();
+            result.error = u"line %1: %2"_s.arg(number).arg(why);
+            return result;
+        };
+        const qsizetype end = bytes.indexOf("\r\n", begin);
+        const QByteArrayView line = bytes.sliced(begin, (end < 0 ? bytes.size() : end) - begin);
+        if (end < 0 || line.contains('\r') || line.contains('\n')) {
+            return fail(u"not ended by CR LF"_s);
+        }
+        const QString text = DecodeCp932(line);
+        const QList<QStringView> fields = QStringView(text).split(u',');
+        if (fields.size() != 6 || !std::all_of(fields.begin() + 1, fields.end(), IsWholeNumber)) {
+            return fail(u"not a date and five whole numbers"_s);
+        }
+        const auto [ymd, lineForm] = StoredDate(fields[0]);
+        const std::optional<QDate> date = ExportRowDate(ymd, period);
+        if (!date) {
+            return fail(u"\"%1\" is not a %2 date"_s.arg(fields[0], PeriodWord(period)));
+        }
+        if (form >= 0 && lineForm != form) {
+            return fail(u"its date is not in the form of line 1"_s);
+        }
+        if (!result.lines.empty() && *date >= result.lines.back().date) {
+            return fail(u"not older than the line above it"_s);
+        }
+        form = lineForm;
+        result.lines.push_back({*date, bytes.sliced(begin, end + 2 - begin).toByteArray()});
+        begin = end + 2;
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace ardentix
