@@ -22,6 +22,7 @@
 
 using namespace ardentix;
 using ardentix::testing::ReadBytes;
+using ardentix::testing::WriteBytes;
 using cli_test::Entries;
 using cli_test::RunTool;
 
@@ -76,6 +77,7 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
         {{"--date-form", "iso", "7203"}, "--date-form"},
         {{"--out", "a.csv", "7203", "1234"}, "--out"},
         {{"--out", "a.csv", "--out-dir", ".", "7203"}, "--out"},
+        {{"--update", "--out", "-", "7203"}, "--update"},
         {{"--out-dir", "page.html/sub", "7203"}, "--out-dir"},
         {{"--host", "a b", "7203"}, "--host"},
         {{"--host", "quotes:70000", "7203"}, "--host"},
@@ -176,6 +178,96 @@ TEST(CommandLine, WritesOneCodeToTheDefaultNameOrToTheNamedFile) {
     EXPECT_EQ(piped.out, expected);
     EXPECT_TRUE(piped.err.endsWith("ardentix-get: 1 saved, 0 failed\n"));
     EXPECT_EQ(Entries(dir.path()), (QStringList{"named.csv", "zubD7203.csv"}));
+}
+
+// Each file is made by a full download with the same options up to writtenAt, its newest
+// `drop` lines dropped, `keep` kept (0: all), `from` replaced by `to`, then updated up to `end`.
+// The result is the full download up to `end`, the new rows on top of the file, or the file as
+// it was.
+TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
+    service_test::RunningService service;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("saved.csv");
+    const auto update = [&](QStringList options, const QString& end) {
+        return RunTool(options << "--update"
+                               << "--out" << file << "--end" << end << "--host"
+                               << Host(service.port()) << "7203");
+    };
+    const auto download = [&](QStringList options, const QString& end, const QString& out) {
+        options << "--host" << Host(service.port()) << "--out" << out << "--end" << end << "7203";
+        EXPECT_EQ(RunTool(options).status, 0);
+        return ReadBytes(out);
+    };
+    enum Result { Full, OnTop, AsItWas };
+    const QStringList kanji = {"--date-form", "kanji"};
+    const QStringList weekly = {"--period", "weekly"};
+    const struct {
+        QStringList options;
+        const char* writtenAt;  // nullptr: no file
+        int drop, keep;
+        const char *from, *to, *end;
+        Result result;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{}, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 3 new, 1 request)"},
+        // 000104 is newer than 991230.
+        {kanji, "2000-01-07", 4, 0, "", "", "2000-01-07", Full, 0, "(500 rows, 4 new, 1 request)"},
+        // Written on a Wednesday: its newest bar held three days of the week, now five.
+        {weekly, "2024-05-15", 0, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 1 new, 1 request)"},
+        {{}, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, 0, "(565 rows, 65 new, 2 requests)"},
+        {{}, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, 0, "(5 rows, 2 new, 1 request)"},
+        {{}, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, 0, "up to date (500 rows, 0 new"},
+        // A price differs, as after a split.
+        {{}, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Full, 0, "13 (a split"},
+        {{}, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", AsItWas, 1, "line 4:"},
+        {{}, nullptr, 0, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 500 new, 10 requests)"},
+        {{}, "2020-05-15", 0, 0, "", "", "2024-05-17", Full, 0, "older than the rows downloaded"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.join(' ').toStdString() + " " + (c.writtenAt ? c.writtenAt : ""));
+        QFile::remove(file);
+        QByteArray saved;
+        if (c.writtenAt) {
+            const QList<QByteArray> lines = download(c.options, c.writtenAt, file).split('\n');
+            saved = lines.mid(c.drop, c.keep > 0 ? c.keep : -1).join('\n');
+            saved = c.keep > 0 ? saved + '\n' : saved;
+            saved = *c.from ? saved.replace(c.from, c.to) : saved;
+            WriteBytes(file, saved);
+        }
+        const QByteArray full = download(c.options, c.end, dir.filePath("full.csv"));
+        const auto run = update(c.options, c.end);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(run.err.contains(c.said)) << run.err.toStdString();
+        const QByteArray firstLine = saved.left(saved.indexOf('\n') + 1);
+        const QByteArray expected[] = {full, full.left(full.indexOf(firstLine)) + saved, saved};
+        EXPECT_EQ(ReadBytes(file), expected[c.result]);
+    }
+
+    // What is no export file of the period is left as it was, and nothing is asked.
+    const struct {
+        QStringList options;
+        QByteArray bytes;
+        const char* said;
+    } unreadable[] = {
+        {{}, "240517,0,0,0,0,0\r\n240517,0,0,0,0,0\r\n", "line 2: not older than the line above"},
+        {{},
+         "240517,0,0,0,0,0\r\n24\x94N05\x8C\x8E"
+         "16\x93\xFA,0,0,0,0,0\r\n",
+         "line 2: its date"},
+        {{}, "240517,0,0,0,0\r\n", "line 1: not a date and five whole numbers"},
+        {weekly, "240516,0,0,0,0,0\r\n", "line 1: \"240516\" is not a weekly date"},
+    };
+    for (const auto& u : unreadable) {
+        SCOPED_TRACE(u.said);
+        WriteBytes(file, u.bytes);
+        const auto run = update(u.options, "2024-05-17");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.startsWith(
+            QStringLiteral("ardentix-get: 7203: cannot update %1: %2").arg(file, u.said)))
+            << run.err.toStdString();
+        EXPECT_EQ(ReadBytes(file), u.bytes);
+    }
 }
 
 TEST(CommandLine, ReportsFailedFetchesAndWritesAndCountsThem) {

@@ -128,6 +128,9 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
     options.host = parser.value(u"host"_s);
     Require(IsHostAndPort(options.host), Expected(parser, u"host"_s, u"HOST or HOST:PORT"_s));
     options.quiet = parser.isSet(u"quiet"_s);
+    options.update = parser.isSet(u"update"_s);
+    Require(!options.update || options.outFile != u"-",
+            u"--update: needs a file to read, not --out -"_s);
     options.codes = parser.positionalArguments();
     if (parser.isSet(u"codes-from"_s)) {
         options.codes += ReadCodes(parser.value(u"codes-from"_s));
@@ -171,6 +174,10 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
          u"more codes, one a line, - for standard input; \"#\" starts a comment, blank lines are "
          u"skipped"_s,
          u"FILE"_s},
+        {u"update"_s,
+         u"keep each existing file and add only the newer rows, asking for pages only until "
+         u"they reach the file's; a file whose rows differ from the service's is downloaded "
+         u"anew"_s},
         {u"quiet"_s, u"no progress and no summary; messages still appear"_s},
         {u"page"_s, u"parse one saved chart page; print its rows, unscaled, on standard output"_s,
          u"FILE"_s},

@@ -22,6 +22,7 @@ struct DownloadOptions {
     QString outDir;
     QString host;
     bool quiet = false;
+    bool update = false;  // add to the existing files only the rows newer than theirs
 };
 
 // Parse one saved chart page and print what the parser made of it.
