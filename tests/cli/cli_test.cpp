@@ -220,6 +220,8 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         {{}, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, 0, "up to date (500 rows, 0 new"},
         // A price differs, as after a split.
         {{}, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Full, 0, "13 (a split"},
+        // The file's newest week ends the first page and is not compared: a later page must be.
+        {weekly, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Full, 0, "02 (a split"},
         {{}, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", AsItWas, 1, "line 4:"},
         {{}, nullptr, 0, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 500 new, 10 requests)"},
         {{}, "2020-05-15", 0, 0, "", "", "2024-05-17", Full, 0, "older than the rows downloaded"},

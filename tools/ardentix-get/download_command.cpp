@@ -95,7 +95,10 @@ private:
             Say(code + QStringLiteral(": ") + FormatRowCount(rowCount));
             for (; stopAt.isValid() && !reached && dated < rowCount; ++dated) {
                 const auto date = ExportRowDate(table_->rawRows[dated].ymd, options_.period);
-                reached = date && *date <= stopAt;
+                // A weekly or monthly file's newest bar is not compared (it may have been in
+                // progress), so the pages must reach a bar older than it.
+                reached =
+                    date && (options_.period == Period::Daily ? *date <= stopAt : *date < stopAt);
             }
             return !StopRequested() && !reached;
         };

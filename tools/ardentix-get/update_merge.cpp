@@ -25,6 +25,12 @@ UpdateMerge MergeUpdate(const std::vector<ExportLine>& file,
     };
     const std::vector<const ExportLine*> saved = overlap(file);
     const std::vector<const ExportLine*> fetched = overlap(downloaded);
+    // Nothing compared is nothing proven: a split since the file was written would go unseen.
+    if (saved.empty()) {
+        merge.outcome = UpdateMerge::Differs;
+        merge.differsOn = newest;
+        return merge;
+    }
     for (std::size_t i = 0; i < std::max(saved.size(), fetched.size()); ++i) {
         if (i == saved.size() || i == fetched.size() || saved[i]->bytes != fetched[i]->bytes) {
             merge.outcome = UpdateMerge::Differs;
