@@ -3,6 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace ardentix {
 namespace {
@@ -14,9 +19,28 @@ bool WriteAll(QFileDevice& file, const QByteArray& bytes) {
            file.error() == QFileDevice::NoError;
 }
 
+// Opens without waiting: a named pipe that nobody reads would otherwise hold the open (and the
+// window) forever; it fails at once instead. Writes then wait for the reader as usual.
+int OpenWithoutWaiting(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    return fd;
+}
+
 FileWriteResult WriteInPlace(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !WriteAll(file, bytes)) {
+    const int fd = OpenWithoutWaiting(path);
+    if (fd < 0) {
+        return {false, QString::fromLocal8Bit(std::strerror(errno))};
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {false, file.errorString()};
+    }
+    if (!WriteAll(file, bytes)) {
         return {false, file.errorString()};
     }
     file.close();

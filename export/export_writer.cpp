@@ -57,8 +57,7 @@ ExportResult WriteExportFile(const QString& path, const QuoteTable& table, int y
     if (!bytes) {
         return {false, kDateNotEncodable};
     }
-    const FileWriteResult written = ReplaceFileBytes(path, *bytes);
-    return {written.ok, written.error};
+    return ReplaceFileBytes(path, *bytes);
 }
 
 QString DefaultExportName(Period period, const QString& code) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include "app/file_replace.h"
 #include "parse/period.h"
 #include "parse/quote_table.h"
 
@@ -20,10 +21,7 @@ std::optional<QByteArray> ExportBytes(const QuoteTable& table, int ymdForm, int 
 // The title of the box that shows a failed export's description.
 inline const QString kExportFailureTitle = QStringLiteral("ファイル作成");
 
-struct ExportResult {
-    bool ok = false;
-    QString error;  // readable description when !ok
-};
+using ExportResult = FileWriteResult;
 
 // Writes the export to a device.
 ExportResult WriteExportTo(QIODevice& device, const QuoteTable& table, int ymdForm);

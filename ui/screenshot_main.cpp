@@ -55,7 +55,6 @@ public:
     }
     std::optional<QString> AskSaveFileName(const ardentix::SaveDialogRequest& request) override {
         const auto dialog = ardentix::NewSaveDialog(parent, request);
-        dialog->setOption(QFileDialog::DontUseNativeDialog);
         ok = SavePicture(*dialog, dialogPng) && ok;
         return std::nullopt;
     }

@@ -73,6 +73,9 @@ TEST(ReplaceFileBytes, WritesIntoANamedPipeWithoutReplacingIt) {
     ASSERT_EQ(stat(pipe.constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     close(reader);
+
+    // With nobody reading, the write fails at once instead of waiting for a reader forever.
+    EXPECT_FALSE(ReplaceFileBytes(dir.filePath("pipe"), "240105,1\r\n").ok);
 }
 
 }  // namespace

@@ -10,8 +10,9 @@ inline constexpr int kInterruptedStatus = 130;
 
 // SIGINT and SIGTERM set a flag that the run checks after each page and before each code, and
 // wake the event loop a page request waits in. The handler then gives the signal back its
-// default action, so that a second Ctrl-C ends the program at once (no file is written then
-// either: files are replaced by rename only).
+// default action, so that a second Ctrl-C ends the program at once. Files replaced by rename
+// are whole or untouched then; a file written in place (a device, a named pipe, a file in a
+// folder that refuses new files, standard output) may be cut.
 void InstallStopHandlers();
 
 bool StopRequested();
