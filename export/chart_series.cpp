@@ -1,6 +1,6 @@
 #include "export/chart_series.h"
 
-#include "locale/patterns.h"
+#include "export/row_scaling.h"
 
 namespace ardentix {
 namespace {
@@ -15,12 +15,18 @@ QString AxisLabel(const QString& ymd, Period period) {
 }
 
 QString TipText(const QuoteRow& row) {
-    return FormatKanjiDate(row.ymd) + QStringLiteral("\n開始値 ") +
-           FormatGrouped(qint64(row.open)) + QStringLiteral("\n高値 ") +
-           FormatGrouped(qint64(row.high)) + QStringLiteral("\n安値 ") +
-           FormatGrouped(qint64(row.low)) + QStringLiteral("\n終値 ") +
-           FormatGrouped(qint64(row.close)) + QStringLiteral("\n出来高 ") +
-           FormatGrouped(row.volume);
+    static const QStringList kHeadings = {QString(),
+                                          QStringLiteral("\n開始値 "),
+                                          QStringLiteral("\n高値 "),
+                                          QStringLiteral("\n安値 "),
+                                          QStringLiteral("\n終値 "),
+                                          QStringLiteral("\n出来高 ")};
+    const QStringList texts = ListTexts(row);
+    QString tip;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        tip += kHeadings[i] + texts[i];
+    }
+    return tip;
 }
 
 }  // namespace

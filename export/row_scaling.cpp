@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "locale/numbers.h"
+#include "locale/patterns.h"
 
 namespace ardentix {
 
@@ -50,6 +51,12 @@ QString ListCaption(const QString& code, const QString& market, Period period) {
             break;
     }
     return u' ' + code + u' ' + market + word;
+}
+
+QStringList ListTexts(const QuoteRow& row) {
+    return {FormatKanjiDate(row.ymd),         FormatGrouped(qint64(row.open)),
+            FormatGrouped(qint64(row.high)),  FormatGrouped(qint64(row.low)),
+            FormatGrouped(qint64(row.close)), FormatGrouped(row.volume)};
 }
 
 }  // namespace ardentix

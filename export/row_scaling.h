@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 #include "parse/period.h"
@@ -37,6 +38,10 @@ inline constexpr std::array<ScaleEntry, 7> kVolumeScales = {{
 // the volume by volumeDivisor, each rounded half to even to a 32-bit whole number. rawRows is
 // left as it is. Both divisors must be at least 1.
 void ScaleRows(QuoteTable& table, int priceDivisor, int volumeDivisor);
+
+// The six texts the result list shows for a shown row: the date through "@@\年@@\月@@\日",
+// then open, high, low, close and volume through "#,##0".
+QStringList ListTexts(const QuoteRow& row);
 
 // The caption under the list: " <code> <market>" and the period word.
 QString ListCaption(const QString& code, const QString& market, Period period);

@@ -119,8 +119,6 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     candles_->setMinimumColumnWidth(-1);  // 500 candles are narrower than the default 5 px
     candles_->setCapsVisible(false);
     candles_->setPen(QPen(Qt::black, 1));
-    candles_->setIncreasingColor(kRisingFill);
-    candles_->setDecreasingColor(kFallingFill);
     priceChart_->addSeries(candles_);
     // The candles take a plain value axis: they do not work with a category axis.
     priceTime_ = new QValueAxis();

@@ -4,7 +4,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
-#include "locale/patterns.h"
+#include "export/row_scaling.h"
 #include "parse/quote_table.h"
 
 namespace ardentix {
@@ -13,11 +13,7 @@ void FillResultList(QTreeWidget* list, const QuoteTable& table) {
     QList<QTreeWidgetItem*> lines;
     lines.reserve(table.rowCount);
     for (int i = 0; i < table.rowCount; ++i) {
-        const QuoteRow& row = table.shownRows[i];
-        auto* line = new QTreeWidgetItem(
-            QStringList{FormatKanjiDate(row.ymd), FormatGrouped(qint64(row.open)),
-                        FormatGrouped(qint64(row.high)), FormatGrouped(qint64(row.low)),
-                        FormatGrouped(qint64(row.close)), FormatGrouped(row.volume)});
+        auto* line = new QTreeWidgetItem(ListTexts(table.shownRows[i]));
         for (int column = 1; column < 6; ++column) {
             line->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         }
