@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <repository root>\n", argv[0]);
         return 2;
     }
+    using enum Period;
     const QDir root(QString::fromLocal8Bit(argv[1]));
     const QDate friday(2003, 12, 5);
     const QString next = QStringLiteral("次の50件");
@@ -27,13 +28,11 @@ int main(int argc, char** argv) {
     const auto few = [&](Period period, int count) {
         return SampleRows(period, friday, count, 4, 2);
     };
-    const auto seed = [](Period period, int firstRow, qint8 lastShift, const QByteArray& page) {
-        const char header[] = {char(period), char(firstRow & 0xff), char(firstRow >> 8),
-                               char(lastShift)};
+    const auto seed = [](Period period, const QByteArray& page, int firstRow = 0, qint8 shift = 0) {
+        const char header[] = {char(period), char(firstRow & 0xff), char(firstRow >> 8), shift};
         return QByteArray(header, 4) + page;
     };
-    const auto daily = [&](PageShape shape) { return seed(Period::Daily, 0, 0, BuildPage(shape)); };
-    const PageRow first = few(Period::Daily, 1)[0];
+    const PageRow first = few(Daily, 1)[0];
     PageRow dash = first, bigVolume = first, bareClose = first, brokenEnd = first;
     dash.open = "-";
     bigVolume.volume = "3,000,000,000";
@@ -43,38 +42,36 @@ int main(int argc, char** argv) {
 
     const std::pair<const char*, QByteArray> files[] = {
         {"tests/data/daily_50.html",
-         BuildPage({.rows = SampleRows(Period::Daily, friday, 50, 1, 30), .nextLink = next})},
+         BuildPage({.rows = SampleRows(Daily, friday, 50, 1, 30), .nextLink = next})},
         {"tests/data/weekly_next.html",
-         BuildPage({.rows = SampleRows(Period::Weekly, friday, 50, 2, 1000), .nextLink = next})},
+         BuildPage({.rows = SampleRows(Weekly, friday, 50, 2, 1000), .nextLink = next})},
         {"tests/data/monthly_last.html",
-         BuildPage({.rows = SampleRows(Period::Monthly, friday, 14, 3, 5)})},
+         BuildPage({.rows = SampleRows(Monthly, friday, 14, 3, 5)})},
         {"tests/data/no_table.html", notice},
         {"fuzz/corpus/empty", {}},
-        {"fuzz/corpus/header_only", seed(Period::Daily, 0, 0, {})},
-        {"fuzz/corpus/daily_5", daily({.rows = few(Period::Daily, 5)})},
+        {"fuzz/corpus/header_only", seed(Daily, {})},
+        {"fuzz/corpus/daily_5", seed(Daily, BuildPage({.rows = few(Daily, 5)}))},
         {"fuzz/corpus/weekly_next",
-         seed(Period::Weekly, 0, 0, BuildPage({.rows = few(Period::Weekly, 3), .nextLink = next}))},
-        {"fuzz/corpus/monthly_near_cap",
-         seed(Period::Monthly, 498, 0, BuildPage({.rows = few(Period::Monthly, 4)}))},
-        {"fuzz/corpus/no_table", seed(Period::Daily, 0, 0, notice)},
+         seed(Weekly, BuildPage({.rows = few(Weekly, 3), .nextLink = next}))},
+        {"fuzz/corpus/monthly_near_cap", seed(Monthly, BuildPage({.rows = few(Monthly, 4)}), 498)},
+        {"fuzz/corpus/no_table", seed(Daily, notice)},
         {"fuzz/corpus/marker_first",
-         seed(Period::Daily, 0, 0,
+         seed(Daily,
               "<tralign=right><td>2003/12/5/</td><td>1</td><td>1</td><td>1</td><td>1</td>"
               "<td>1</td><td>1</td></table>")},
-        {"fuzz/corpus/no_table_end", daily({.rows = few(Period::Daily, 3),
-                                            .rowBreak = "\r\n",
-                                            .heading = false,
-                                            .tableEnd = false})},
-        {"fuzz/corpus/skip_and_heading", daily({.rows = {first, dash, heading}})},
-        {"fuzz/corpus/volume_overflow", daily({.rows = {bigVolume}, .rowBreak = "\r"})},
+        {"fuzz/corpus/no_table_end", seed(Daily, BuildPage({.rows = few(Daily, 3),
+                                                            .rowBreak = "\r\n",
+                                                            .heading = false,
+                                                            .tableEnd = false}))},
+        {"fuzz/corpus/skip_and_heading", seed(Daily, BuildPage({.rows = {first, dash, heading}}))},
+        {"fuzz/corpus/volume_overflow",
+         seed(Daily, BuildPage({.rows = {bigVolume}, .rowBreak = "\r"}))},
         {"fuzz/corpus/bare_close_broken_end",
-         seed(Period::Weekly, 0, 0,
+         seed(Weekly,
               BuildPage({.rows = {bareClose, brokenEnd}, .rowBreak = "", .heading = false}))},
-        {"fuzz/corpus/last_index_shifted",
-         seed(Period::Daily, 3, qint8(100), BuildPage({.rows = few(Period::Daily, 2)}))},
+        {"fuzz/corpus/last_index_shifted", seed(Daily, BuildPage({.rows = few(Daily, 2)}), 3, 100)},
         {"fuzz/corpus/last_index_negative",
-         seed(Period::Monthly, 0, qint8(-128), BuildPage({.rows = few(Period::Monthly, 1)}))},
-    };
+         seed(Monthly, BuildPage({.rows = few(Monthly, 1)}), 0, -128)}};
     int failures = 0;
     for (const auto& [name, bytes] : files) {
         QFile file(root.filePath(name));
