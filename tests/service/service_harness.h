@@ -1,17 +1,10 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <QByteArray>
-#include <QDate>
-#include <memory>
-#include <string>
+#include <QString>
+#include <QStringList>
 #include <thread>
 
-#include "parse/page_parser.h"
-#include "parse/period.h"
-#include "parse/quote_table.h"
-#include "tools/quote-service/data_folder.h"
 #include "tools/quote-service/quote_server.h"
 
 namespace service_test {
@@ -19,11 +12,10 @@ namespace service_test {
 // A quote service on a free loopback port, serving from a thread until destroyed.
 class RunningService {
 public:
-    explicit RunningService(quote_service::DataFolder data = {}, int rowsPerPage = 50);
+    RunningService();
     ~RunningService();
 
     int port() const { return port_; }
-    httplib::Client Client() const;
 
 private:
     quote_service::QuoteServer server_;
@@ -31,32 +23,14 @@ private:
     std::thread thread_;
 };
 
-// A chart query as the program writes it.
-struct Query {
-    QDate start;
-    QDate end;
-    ardentix::Period period = ardentix::Period::Daily;
-    std::string symbol;
-
-    std::string Path(int offset) const;
+struct ProgramRun {
+    int status = -1;  // -1 when the program did not exit normally
+    QByteArray out;
+    QString err;
 };
 
-// The body of GET path; empty when the request failed.
-QByteArray Fetch(httplib::Client& client, const std::string& path);
-
-// What the program's parser made of a series of pages.
-struct Walk {
-    std::unique_ptr<ardentix::QuoteTable> table = std::make_unique<ardentix::QuoteTable>();
-    ardentix::PagingState paging;
-    ardentix::PageOutcome outcome;
-    int pages = 0;
-};
-
-// Fetches and parses pages as the download run does, each from the offset of the rows stored
-// so far, until a page fails, announces no further page, or maxPages were read.
-Walk WalkPages(httplib::Client& client, const Query& query, int maxPages = 100);
-
-// Parses one page body into a fresh table.
-Walk ParseOne(const QByteArray& body, ardentix::Period period);
+// Runs a program to its end in the given working folder, with input on its standard input.
+ProgramRun RunProgram(const QString& program, const QStringList& arguments,
+                      const QString& workingDirectory = {}, const QByteArray& input = {});
 
 }  // namespace service_test
