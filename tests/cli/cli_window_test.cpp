@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDateEdit>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,32 +8,24 @@
 #include <QTest>
 
 #include "export/row_scaling.h"
-#include "retrieval/query_tables.h"
 #include "service/service_harness.h"
 #include "support/file_bytes.h"
 #include "support/scripted_prompts.h"
-#include "tool_process.h"
 #include "ui/frmMain.h"
 
 using namespace ardentix;
 
 namespace {
 
-template <std::size_t N>
-int ScaleIndex(const std::array<ScaleEntry, N>& scales, int divisor) {
-    for (std::size_t i = 0; i < N; ++i) {
-        if (scales[i].divisor == divisor) {
-            return int(i);
-        }
-    }
-    return -1;
-}
-
 // The tool and the window, given the same inputs, save the same bytes.
 TEST(CommandLineAndWindow, SaveTheSameFile) {
-    const QDate today(2024, 5, 17);
     service_test::RunningService service;
     const QString host = QStringLiteral("127.0.0.1:%1").arg(service.port());
+    const auto indexOf = [](const auto& scales, int divisor) {
+        return int(std::find_if(scales.begin(), scales.end(),
+                                [&](const ScaleEntry& e) { return e.divisor == divisor; }) -
+                   scales.begin());
+    };
     const struct {
         const char* code;
         int market;
@@ -52,7 +42,8 @@ TEST(CommandLineAndWindow, SaveTheSameFile) {
         SCOPED_TRACE(c.code);
         QTemporaryDir dir;
         ardentix::testing::ScriptedPrompts prompts;
-        auto window = frmMain::Create({dir.path(), host, [&] { return today; }, prompts});
+        auto window =
+            frmMain::Create({dir.path(), host, [] { return QDate(2024, 5, 17); }, prompts});
         ASSERT_NE(window, nullptr);
         window->show();
         QTest::keyClicks(window->findChild<QLineEdit*>("txtCD"), c.code);
@@ -61,24 +52,23 @@ TEST(CommandLineAndWindow, SaveTheSameFile) {
         QTest::mouseClick(window->findChild<QPushButton*>("cmdDwn"), Qt::LeftButton);
         ASSERT_TRUE(prompts.calls.empty());
         window->findChild<QComboBox*>("cmbVbase_0")
-            ->setCurrentIndex(ScaleIndex(kPriceScales, c.price));
+            ->setCurrentIndex(indexOf(kPriceScales, c.price));
         window->findChild<QComboBox*>("cmbVbase_1")
-            ->setCurrentIndex(ScaleIndex(kVolumeScales, c.volume));
+            ->setCurrentIndex(indexOf(kVolumeScales, c.volume));
         window->findChild<QComboBox*>("cmbYmdForm")->setCurrentIndex(c.ymdForm);
-        const QString windowFile = dir.filePath("window.csv");
-        prompts.fileNames = {windowFile};
+        prompts.fileNames = {dir.filePath("window.csv")};
         QTest::mouseClick(window->findChild<QPushButton*>("cmdPath"), Qt::LeftButton);
 
-        const QString toolFile = dir.filePath("tool.csv");
-        const auto run = cli_test::RunTool(
+        const auto run = service_test::RunProgram(
+            ARDENTIX_GET_PROGRAM,
             {"--market", c.marketName, "--period", c.periodName, "--end", "2024-05-17",
              "--price-scale", QString::number(c.price), "--volume-scale", QString::number(c.volume),
-             "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", toolFile, "--host", host,
+             "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", "-", "--host", host,
              c.code});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
-        const QByteArray saved = ardentix::testing::ReadBytes(windowFile);
+        const QByteArray saved = ardentix::testing::ReadBytes(dir.filePath("window.csv"));
         EXPECT_GT(saved.count("\r\n"), 300);
-        EXPECT_EQ(ardentix::testing::ReadBytes(toolFile), saved);
+        EXPECT_EQ(run.out, saved);
     }
 }
 
