@@ -18,17 +18,30 @@ namespace ardentix::testing {
 // request in order (the last one repeats), and records the target of every request.
 class CannedServer {
 public:
+    // CloseMidBody drops the connection after half the body, Stall answers only after 20 s
+    // and Drip sends one byte every 50 ms; the server's end cuts both waits short.
     enum class Mode { Normal, CloseMidBody, Stall, Drip };
-    struct Response {
-        QByteArray body;
-        Mode mode = Mode::Normal;
-        int status = 200;
-    };
 
     CannedServer() {
         server_.Get("/t", [this](const httplib::Request& req, httplib::Response& res) {
-            Response r = Next(req.target);
-            Serve(r, res);
+            auto [body, mode, status] = Next(req.target);
+            res.status = status;
+            if (mode == Mode::Normal || mode == Mode::Stall) {
+                if (mode == Mode::Stall) {
+                    Wait(std::chrono::seconds(20));
+                }
+                return res.set_content(body, kType);
+            }
+            res.set_content_provider(
+                body.size(), kType,
+                [this, body, drip = mode == Mode::Drip](size_t offset, size_t,
+                                                        httplib::DataSink& sink) {
+                    const size_t end = drip ? offset + 1 : body.size() / 2;
+                    if (offset >= end || (drip && Wait(std::chrono::milliseconds(50)))) {
+                        return false;
+                    }
+                    return sink.write(body.data() + offset, end - offset);
+                });
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -50,7 +63,7 @@ public:
 
     void Push(QByteArray body, Mode mode = Mode::Normal, int status = 200) {
         std::lock_guard lock(mutex_);
-        responses_.push_back({std::move(body), mode, status});
+        responses_.push_back({body.toStdString(), mode, status});
     }
 
     std::vector<QString> targets() const {
@@ -62,60 +75,27 @@ public:
     int port() const { return port_; }
 
 private:
+    struct Response {
+        std::string body;
+        Mode mode = Mode::Normal;
+        int status = 200;
+    };
+    static constexpr const char* kType = "text/html; charset=EUC-JP";
+
     Response Next(const std::string& target) {
         std::lock_guard lock(mutex_);
         targets_.push_back(QString::fromStdString(target));
-        if (responses_.empty()) {
-            return {};
-        }
-        Response r = responses_.front();
+        Response r = responses_.empty() ? Response{} : responses_.front();
         if (responses_.size() > 1) {
             responses_.pop_front();
         }
         return r;
     }
 
-    void Serve(const Response& r, httplib::Response& res) {
-        const std::string body = r.body.toStdString();
-        res.status = r.status;
-        switch (r.mode) {
-            case Mode::Normal:
-                res.set_content(body, "text/html; charset=EUC-JP");
-                break;
-            case Mode::CloseMidBody: {
-                const size_t half = body.size() / 2;
-                res.set_content_provider(
-                    body.size(), "text/html; charset=EUC-JP",
-                    [body, half](size_t offset, size_t, httplib::DataSink& sink) {
-                        if (offset < half) {
-                            sink.write(body.data() + offset, half - offset);
-                            return true;
-                        }
-                        return false;  // drop the connection before the rest
-                    });
-                break;
-            }
-            case Mode::Drip:  // one byte every 50 ms
-                res.set_content_provider(
-                    body.size(), "text/html; charset=EUC-JP",
-                    [this, body](size_t offset, size_t, httplib::DataSink& sink) {
-                        std::unique_lock lock(mutex_);
-                        if (wake_.wait_for(lock, std::chrono::milliseconds(50),
-                                           [this] { return stopping_; })) {
-                            return false;
-                        }
-                        lock.unlock();
-                        sink.write(body.data() + offset, 1);
-                        return true;
-                    });
-                break;
-            case Mode::Stall: {
-                std::unique_lock lock(mutex_);
-                wake_.wait_for(lock, std::chrono::seconds(20), [this] { return stopping_; });
-                res.set_content(body, "text/html; charset=EUC-JP");
-                break;
-            }
-        }
+    // True when the server is ending.
+    bool Wait(std::chrono::milliseconds time) {
+        std::unique_lock lock(mutex_);
+        return wake_.wait_for(lock, time, [this] { return stopping_; });
     }
 
     httplib::Server server_;

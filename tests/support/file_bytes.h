@@ -30,25 +30,20 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 // too. SIGXFSZ is ignored meanwhile, which turns the signal into a failed write.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes) {
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
+        const rlimit limit{bytes, old_.rlim_max};
         active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
     ~FileSizeLimit() {
         setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
+        std::signal(SIGXFSZ, handler_);
     }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
     bool active() const { return active_; }
 
 private:
+    void (*handler_)(int);
     rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
     bool active_ = false;
 };
 
@@ -57,31 +52,29 @@ private:
 class ImmutableFolder {
 public:
     explicit ImmutableFolder(const QString& path)
-        : fd_(open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY)) {
-        int flags = 0;
-        if (fd_ >= 0 && ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            active_ = ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-    }
+        : fd_(open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY)),
+          active_(SetFlag(true)) {}
     ~ImmutableFolder() {
-        int flags = 0;
-        if (active_ && ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags &= ~FS_IMMUTABLE_FL;
-            ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+        if (active_) {
+            SetFlag(false);
         }
         if (fd_ >= 0) {
             close(fd_);
         }
     }
-    ImmutableFolder(const ImmutableFolder&) = delete;
-    ImmutableFolder& operator=(const ImmutableFolder&) = delete;
-
     bool active() const { return active_; }
 
 private:
-    int fd_ = -1;
-    bool active_ = false;
+    bool SetFlag(bool on) {
+        int flags = 0;
+        if (fd_ < 0 || ioctl(fd_, FS_IOC_GETFLAGS, &flags) != 0) {
+            return false;
+        }
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        return ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    int fd_;
+    bool active_;
 };
 
 }  // namespace ardentix::testing

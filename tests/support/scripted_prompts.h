@@ -24,50 +24,38 @@ public:
     };
 
     void ShowMessage(const QString& text, int style, const QString& title) override {
-        calls.push_back({Kind::Message, text, style, title, {}});
-        Opened();
+        Record({Kind::Message, text, style, title, {}});
     }
     bool AskOkCancel(const QString& text, int style, const QString& title) override {
-        calls.push_back({Kind::Question, text, style, title, {}});
-        Opened();
-        if (answers.empty()) {
-            return false;
-        }
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
+        Record({Kind::Question, text, style, title, {}});
+        return Take(answers).value_or(false);
     }
     std::optional<QString> AskSaveFileName(const SaveDialogRequest& request) override {
-        calls.push_back({Kind::SaveDialog, {}, 0, request.title, request});
-        Opened();
-        if (fileNames.empty()) {
-            return std::nullopt;
-        }
-        auto name = fileNames.front();
-        fileNames.pop_front();
-        return name;
-    }
-
-    void Opened() {
-        if (whileOpen) {
-            whileOpen();
-        }
-    }
-
-    std::vector<Call> messages() const {
-        std::vector<Call> out;
-        for (const auto& c : calls) {
-            if (c.kind == Kind::Message) {
-                out.push_back(c);
-            }
-        }
-        return out;
+        Record({Kind::SaveDialog, {}, 0, request.title, request});
+        return Take(fileNames).value_or(std::nullopt);
     }
 
     std::vector<Call> calls;
     std::function<void()> whileOpen;               // runs as each box "is shown"
     std::deque<bool> answers;                      // for AskOkCancel
     std::deque<std::optional<QString>> fileNames;  // nullopt = cancel
+
+private:
+    void Record(Call call) {
+        calls.push_back(std::move(call));
+        if (whileOpen) {
+            whileOpen();
+        }
+    }
+    template <class T>
+    static std::optional<T> Take(std::deque<T>& queue) {
+        if (queue.empty()) {
+            return std::nullopt;
+        }
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
+    }
 };
 
 }  // namespace ardentix::testing
