@@ -208,27 +208,26 @@ TEST(ParseRow, CutsCellsFromTheFirstTagsAfterThePreviousCellAndRestatesPrices) {
 TEST(LfFmtDate, GivesEachPeriodItsDateText) {
     // The cell as the page filter leaves it, one "|" per Japanese character. Weekly: the next
     // Friday, one to seven days on; a one-character cell is not examined; "||" cleans to "/".
-    const struct {
-        const char16_t* cell;
-        Period period;
-        std::optional<QString> expected;
-    } cases[] = {{u"2003|12|5|", Period::Daily, u"031205"_s},
-                 {u"2003|12|1|", Period::Weekly, u"031205"_s},
-                 {u"2003|12|5|", Period::Weekly, u"031212"_s},
-                 {u"2003|12|6|", Period::Weekly, u"031212"_s},
-                 {u"2003|12|29|", Period::Weekly, u"040102"_s},
-                 {u"2003|12|", Period::Monthly, u"031200"_s},
-                 {u"2003|12|5|", Period::Monthly, u"031200"_s},
-                 {u"2000|10|4|", Period::Daily, u"001004"_s},
-                 {u"", Period::Daily, QString()},
-                 {u"|", Period::Weekly, QString()},
-                 {u"||", Period::Daily, std::nullopt},
-                 {u"2003|2|30|", Period::Daily, std::nullopt},
-                 {u"12|5|", Period::Daily, std::nullopt}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(LfFmtDate(QString::fromUtf16(c.cell), c.period), c.expected)
-            << QString::fromUtf16(c.cell).toStdString();
-    }
+    using Cases = std::initializer_list<std::pair<const char16_t*, const char16_t*>>;
+    const auto check = [](Period period, Cases cases) {
+        for (const auto& [cell, text] : cases) {  // a null text: not a date
+            EXPECT_EQ(LfFmtDate(QString::fromUtf16(cell), period),
+                      text ? std::optional(QString::fromUtf16(text)) : std::nullopt)
+                << QString::fromUtf16(cell).toStdString();
+        }
+    };
+    check(Period::Daily, {{u"2003|12|5|", u"031205"},
+                          {u"2000|10|4|", u"001004"},
+                          {u"", u""},
+                          {u"||", nullptr},
+                          {u"2003|2|30|", nullptr},
+                          {u"12|5|", nullptr}});
+    check(Period::Weekly, {{u"2003|12|1|", u"031205"},
+                           {u"2003|12|5|", u"031212"},
+                           {u"2003|12|6|", u"031212"},
+                           {u"2003|12|29|", u"040102"},
+                           {u"|", u""}});
+    check(Period::Monthly, {{u"2003|12|", u"031200"}, {u"2003|12|5|", u"031200"}});
 }
 
 }  // namespace
