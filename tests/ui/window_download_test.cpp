@@ -35,6 +35,7 @@ protected:
         ASSERT_NE(window, nullptr);
         window->show();
     }
+    void TearDown() override { window.reset(); }  // its open connection would hold the server
 
     // Which of the inputs a run locks are usable; the code box counts when not read-only.
     QString Usable() const {

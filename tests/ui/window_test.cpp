@@ -53,8 +53,10 @@ TEST_F(Window, StartsAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
         EXPECT_EQ(ReadBytes(path), zidodu::IniBytes(stored)) << "opening rewrote the file";
     }
     window = Open(dir.path());
-    Box("cmbYmdForm")->setCurrentIndex(1);
-    EXPECT_EQ(ReadBytes(zidodu::IniPath(dir.path())), zidodu::IniBytes(1));
+    for (const int form : {1, 0}) {
+        Box("cmbYmdForm")->setCurrentIndex(form);
+        EXPECT_EQ(ReadBytes(zidodu::IniPath(dir.path())), zidodu::IniBytes(form));
+    }
     EXPECT_TRUE(prompts.calls.empty());
 }
 
