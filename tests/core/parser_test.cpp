@@ -146,12 +146,18 @@ TEST(ParsePage, KeepsAtMost500RowsAndStillReadsTheNextPageLink) {
     EXPECT_EQ(run.table->rawRows[500], QuoteRow{});
 
     // The link text is EUC-JP read as code page 932, and a digit must follow it.
-    const std::pair<const char16_t*, bool> links[] = {
-        {u"次の50件", true},    {u"次の0", true},     {u"次の9", true}, {u"前の50件", false},
-        {u"次の５０件", false}, {u"次へ50件", false}, {u"次の", false}};
-    for (const auto& [link, next] : links) {
-        run.Page(BuildPage({.rows = {}, .nextLink = QString::fromUtf16(link)}));
-        EXPECT_EQ(run.paging.hasNextPage, next) << QString::fromUtf16(link).toStdString();
+    const auto euc = [](const char16_t* text) {
+        return QByteArray(QStringEncoder("EUC-JP").encode(QString::fromUtf16(text)));
+    };
+    const QByteArray page = BuildPage({.rows = {Dec(5)}});
+    const std::pair<QByteArray, bool> links[] = {
+        {page + euc(u"次の50件"), true},    {euc(u"次の0"), true},
+        {page + euc(u"次の9"), true},       {page + euc(u"前の50件"), false},
+        {page + euc(u"次の５０件"), false}, {page + euc(u"次へ50件"), false},
+        {page + euc(u"次の"), false}};
+    for (const auto& [bytes, next] : links) {
+        run.Page(bytes);
+        EXPECT_EQ(run.paging.hasNextPage, next) << bytes.right(12).toHex().toStdString();
     }
 }
 
@@ -159,14 +165,13 @@ TEST(ParseRow, CutsCellsFromTheFirstTagsAfterThePreviousCellAndRestatesPrices) {
     // A cell tag with attributes is no cell start: the next "<td>" comes after this cell's
     // "</td>", a negative length; with none left the cut runs from position 4.
     const QString head = u"<tralign=right><td>2003|12|5|</td>"_s, attr = u"<td class=p>"_s;
+    const QString five = u"<td>1</td>"_s.repeated(5);
     const std::pair<QString, RowResult> cuts[] = {
-        {head + "<td>1</td><td>1</td><td>1</td><td>1</td><td>1</td><td>1</td><td>x</td>",
-         RowResult::Accepted},
+        {head + five + "<td>1</td><td>x</td>", RowResult::Accepted},
+        {"<tralign=right><td></td>" + five + "<td>1</td>", RowResult::Accepted},  // empty date
         {"<tralign=right><td nowrap>2003|12|5|</td><td>1</td>", RowResult::Failed},
-        {head + attr + "1</td><td>1</td><td>1</td><td>1</td><td>1</td><td>1</td>",
-         RowResult::Failed},
-        {head + "<td>1</td><td>1</td><td>1</td><td>1</td><td>1</td>" + attr + "1</td>",
-         RowResult::Failed},
+        {head + attr + "1</td>" + five, RowResult::Failed},
+        {head + five + attr + "1</td>", RowResult::Failed},
         {"<tralign=right><td>|</td>1</td>2</td>3</td>4</td>", RowResult::Skipped},
         {"<tralign=right>", RowResult::Failed}};
     for (const auto& [row, result] : cuts) {
@@ -217,6 +222,7 @@ TEST(LfFmtDate, GivesEachPeriodItsDateText) {
         }
     };
     check(Period::Daily, {{u"2003|12|5|", u"031205"},
+                          {u"1999|1|4|", u"990104"},
                           {u"2000|10|4|", u"001004"},
                           {u"", u""},
                           {u"||", nullptr},
