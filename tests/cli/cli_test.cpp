@@ -230,7 +230,8 @@ TEST(CommandLine, ParsesASavedPage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.toStdString() + " " + c.rowsBefore);
-        const auto run = RunTool({"--page", c.file, "--rows-before", c.rowsBefore});
+        const auto run =
+            RunTool({"--page", c.file, "--period", "daily", "--rows-before", c.rowsBefore});
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.out.count("\r\n"), c.lines);
         EXPECT_EQ(run.out.count('\n'), c.lines);
