@@ -46,6 +46,8 @@ TEST(ExportBytes, WritesBothDateFormsInCodePage932) {
     EXPECT_FALSE(WriteExportTo(closed, Rows(t), 0).ok);
     EXPECT_TRUE(WriteExportTo(open, t, 1).ok);
     EXPECT_EQ(open.data(), ExportBytes(t, 1));
+    t.rawRows[1].ymd = QStringLiteral("\u00e9");
+    EXPECT_FALSE(WriteExportTo(open, t, 0).ok);
 }
 
 TEST(WriteExportFile, ReplacesAnEarlierFileWholeOrKeepsItWhenTheDatesCannotBeWritten) {
