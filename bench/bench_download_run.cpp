@@ -8,19 +8,18 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "service/service_harness.h"
+#include "support/quote_service.h"
 #include "support/scripted_prompts.h"
 #include "ui/frmMain.h"
 
 namespace {
 
 void BM_WindowRun500Rows(benchmark::State& state) {
-    service_test::RunningService service;
+    ardentix::testing::QuoteService service;
     QTemporaryDir dir;
     ardentix::testing::ScriptedPrompts prompts;
-    auto window =
-        ardentix::frmMain::Create({dir.path(), QStringLiteral("127.0.0.1:%1").arg(service.port()),
-                                   [] { return QDate(2024, 5, 17); }, prompts});
+    auto window = ardentix::frmMain::Create(
+        {dir.path(), service.host(), [] { return QDate(2024, 5, 17); }, prompts});
     window->show();
     window->findChild<QLineEdit*>("txtCD")->setText(QStringLiteral("7203"));
 

@@ -6,18 +6,18 @@
 #include <QTemporaryDir>
 
 #include "app/message_catalogue.h"
-#include "service/service_harness.h"
 #include "support/canned_server.h"
 #include "support/file_bytes.h"
+#include "support/program_run.h"
+#include "support/quote_service.h"
 
-using ardentix::testing::ReadBytes;
-using ardentix::testing::WriteBytes;
+using namespace ardentix::testing;
 
 namespace {
 
-service_test::ProgramRun RunTool(const QStringList& arguments, const QString& folder = {},
-                                 const QByteArray& input = {}) {
-    return service_test::RunProgram(ARDENTIX_GET_PROGRAM, arguments, folder, input);
+ProgramRun RunTool(const QStringList& arguments, const QString& folder = {},
+                   const QByteArray& input = {}) {
+    return RunProgram(ARDENTIX_GET_PROGRAM, arguments, folder, input);
 }
 
 QStringList Entries(const QString& folder) {
@@ -70,8 +70,8 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
 // Each code goes to its own file as --out - gives it alone; failed codes are reported and
 // counted, and the rest still saved.
 TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
-    service_test::RunningService service;
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service.port());
+    QuoteService service;
+    const QString host = service.host();
     QTemporaryDir dir;
     const QString outDir = dir.filePath("out");
     // 1001 is not listed in Osaka: the service answers a page without a table. EMPT answers an
@@ -115,7 +115,7 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
 // the window lets them be saved, but the code counts as incomplete.
 TEST(CommandLine, SavesAnIncompleteRunAndExitsWithOne) {
     QTemporaryDir dir;
-    ardentix::testing::CannedServer cut;
+    CannedServer cut;
     cut.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html")));
     cut.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/no_table.html")));
     const auto run = RunTool({"--host", cut.host(), "7203"}, dir.path());
@@ -129,12 +129,12 @@ TEST(CommandLine, SavesAnIncompleteRunAndExitsWithOne) {
 // The result is the full download up to `end`, the new rows on top of the file, or the file as
 // it was.
 TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
-    service_test::RunningService service;
+    QuoteService service;
     QTemporaryDir dir;
     const QString file = dir.filePath("saved.csv");
     const auto run = [&](QStringList options, const char* end, const QString& out) {
-        return RunTool(options << "--host" << QStringLiteral("127.0.0.1:%1").arg(service.port())
-                               << "--out" << out << "--end" << end << "7203");
+        return RunTool(options << "--host" << service.host() << "--out" << out << "--end" << end
+                               << "7203");
     };
     const auto download = [&](const QStringList& options, const char* end, const QString& out) {
         EXPECT_EQ(run(options, end, out).status, 0);
@@ -242,15 +242,14 @@ TEST(CommandLine, ParsesASavedPage) {
 
 // SLOW answers after 45 s; a signal must abort its request at once, not after a time-out.
 TEST(CommandLine, StopsOnASignalAbortingTheRequestInFlight) {
-    service_test::RunningService service;
+    QuoteService service;
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         QTemporaryDir dir;
         QProcess process;
         process.setWorkingDirectory(dir.path());
         process.start(ARDENTIX_GET_PROGRAM,
-                      {"--end", "2024-05-17", "--host",
-                       QStringLiteral("127.0.0.1:%1").arg(service.port()), "7203", "SLOW", "1234"});
+                      {"--end", "2024-05-17", "--host", service.host(), "7203", "SLOW", "1234"});
         process.setReadChannel(QProcess::StandardError);
         const QByteArray requested = QStringLiteral("SLOW: 接続中....").toUtf8();
         QByteArray err;

@@ -1,74 +1,81 @@
-#include <gtest/gtest.h>
-
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <span>
 
 #include "export/row_scaling.h"
-#include "service/service_harness.h"
+#include "locale/numbers.h"
+#include "retrieval/query_tables.h"
+#include "service/expected_bars.h"
 #include "support/file_bytes.h"
-#include "support/scripted_prompts.h"
-#include "ui/frmMain.h"
+#include "support/program_run.h"
+#include "support/quote_service.h"
+#include "ui/window_fixture.h"
 
 using namespace ardentix;
+using namespace ardentix::testing;
 
 namespace {
 
-// The tool and the window, given the same inputs, save the same bytes.
-TEST(CommandLineAndWindow, SaveTheSameFile) {
-    service_test::RunningService service;
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service.port());
-    const auto indexOf = [](const auto& scales, int divisor) {
-        return int(std::find_if(scales.begin(), scales.end(),
-                                [&](const ScaleEntry& e) { return e.divisor == divisor; }) -
-                   scales.begin());
-    };
+using CommandLineAndWindow = WindowTest;
+
+int IndexOf(std::span<const ScaleEntry> scales, int divisor) {
+    return int(std::ranges::find(scales, divisor, &ScaleEntry::divisor) - scales.begin());
+}
+
+// The window saves the bars the quote service served; the tool, given the same inputs, writes
+// the same bytes.
+TEST_F(CommandLineAndWindow, SaveWhatTheQuoteServiceServed) {
+    today = QDate(2024, 5, 17);
+    QuoteService service;
+    // What the daily case must save: the generated bars, volume in thousands, halves to even.
+    const auto rows =
+        service_test::ExpectedRows(service_test::GeneratedDaily({"7203", ".t"}, today),
+                                   RangeStart(today, Period::Daily), today, Period::Daily);
+    QByteArray file;
+    for (const QuoteRow& r : std::span(rows.data(), std::min<size_t>(rows.size(), kMaxRows))) {
+        file += r.ymd.toLatin1();
+        for (qint32 price : {r.open, r.high, r.low, r.close}) {
+            file += ',' + QByteArray::number(price);
+        }
+        file += ',' + QByteArray::number(*RoundHalfEven32(r.volume / 1000.0)) + "\r\n";
+    }
     const struct {
-        const char* code;
-        int market;
-        const char* marketName;
-        int period;
-        const char* periodName;
-        int price, volume, ymdForm;
+        const char *code, *period, *periodName, *marketName;
+        int market, price, volume, ymdForm;
     } cases[] = {
-        {"7203", 0, "auto", 0, "daily", 1, 1000, 0},
-        {"7204", 2, "osaka", 1, "weekly", 10, 1, 1},
-        {"7208", 7, "nasdaq", 2, "monthly", 1000, 1000000, 1},
+        {"7203", "optG_0", "daily", "auto", 0, 1, 1000, 0},
+        {"7204", "optG_1", "weekly", "osaka", 2, 10, 1, 1},
+        {"7208", "optG_2", "monthly", "nasdaq", 7, 1000, 1000000, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        QTemporaryDir dir;
-        ardentix::testing::ScriptedPrompts prompts;
-        auto window =
-            frmMain::Create({dir.path(), host, [] { return QDate(2024, 5, 17); }, prompts});
+        prompts.calls.clear();
+        window = Open(dir.path(), service.host(), 30000);
         ASSERT_NE(window, nullptr);
-        window->show();
-        QTest::keyClicks(window->findChild<QLineEdit*>("txtCD"), c.code);
-        window->findChild<QComboBox*>("cmbCat")->setCurrentIndex(c.market);
-        window->findChild<QRadioButton*>(QStringLiteral("optG_%1").arg(c.period))->setChecked(true);
-        QTest::mouseClick(window->findChild<QPushButton*>("cmdDwn"), Qt::LeftButton);
+        TypeCode(c.code);
+        W<QComboBox>("cmbCat")->setCurrentIndex(c.market);
+        W<QRadioButton>(c.period)->setChecked(true);
+        Click("cmdDwn");
         ASSERT_TRUE(prompts.calls.empty());
-        window->findChild<QComboBox*>("cmbVbase_0")
-            ->setCurrentIndex(indexOf(kPriceScales, c.price));
-        window->findChild<QComboBox*>("cmbVbase_1")
-            ->setCurrentIndex(indexOf(kVolumeScales, c.volume));
-        window->findChild<QComboBox*>("cmbYmdForm")->setCurrentIndex(c.ymdForm);
+        W<QComboBox>("cmbVbase_0")->setCurrentIndex(IndexOf(kPriceScales, c.price));
+        W<QComboBox>("cmbVbase_1")->setCurrentIndex(IndexOf(kVolumeScales, c.volume));
+        W<QComboBox>("cmbYmdForm")->setCurrentIndex(c.ymdForm);
         prompts.fileNames = {dir.filePath("window.csv")};
-        QTest::mouseClick(window->findChild<QPushButton*>("cmdPath"), Qt::LeftButton);
+        Click("cmdPath");
+        const QByteArray saved = ReadBytes(dir.filePath("window.csv"));
 
-        const auto run = service_test::RunProgram(
+        const auto run = RunProgram(
             ARDENTIX_GET_PROGRAM,
             {"--market", c.marketName, "--period", c.periodName, "--end", "2024-05-17",
              "--price-scale", QString::number(c.price), "--volume-scale", QString::number(c.volume),
-             "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", "-", "--host", host,
-             c.code});
+             "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", "-", "--host",
+             service.host(), c.code});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
-        const QByteArray saved = ardentix::testing::ReadBytes(dir.filePath("window.csv"));
         EXPECT_GT(saved.count("\r\n"), 300);
         EXPECT_EQ(run.out, saved);
+        if (c.ymdForm == 0) {
+            EXPECT_EQ(saved, file);
+        }
     }
 }
 

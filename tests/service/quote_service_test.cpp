@@ -8,15 +8,17 @@
 #include "expected_bars.h"
 #include "parse/page_parser.h"
 #include "retrieval/chart_query.h"
-#include "service_harness.h"
+#include "support/program_run.h"
+#include "support/quote_service.h"
 
 using namespace ardentix;
 using namespace service_test;
+using namespace ardentix::testing;
 
 namespace {
 
 // A page's body as the program asks for it; nullopt when the request failed.
-std::optional<QByteArray> Fetch(const RunningService& service, const ChartQuery& query) {
+std::optional<QByteArray> Fetch(const QuoteService& service, const ChartQuery& query) {
     const QString url = MakeChartUrl(query);
     const auto result = httplib::Client("127.0.0.1", service.port())
                             .Get(url.mid(url.indexOf(u"/t?")).toStdString());
@@ -31,7 +33,7 @@ struct Walk {
 };
 
 // Reads pages as the download run does, each from the offset of the rows stored so far.
-Walk WalkPages(const RunningService& service, ChartQuery query) {
+Walk WalkPages(const QuoteService& service, ChartQuery query) {
     Walk walk;
     while (walk.pages < 10) {
         query.rowOffset = walk.table->rowCount;
@@ -62,7 +64,7 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
         {Period::Weekly, "7203", QDate(2018, 11, 14), QDate(2021, 2, 17), false},
         {Period::Monthly, "7203", QDate(2010, 1, 13), QDate(2020, 9, 16), false},
     };
-    RunningService service;
+    QuoteService service;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         const Walk walk = WalkPages(service, {{}, c.code, 1, c.period, c.start, c.end});
@@ -81,7 +83,7 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
 
 // The codes the command-line tests rely on, and codes that are not listed (market 2: Osaka).
 TEST(QuoteService, AnswersTheDemonstrationAndUnknownCodes) {
-    RunningService service;
+    QuoteService service;
     const auto query = [](const char* code, int market = 0) {
         return ChartQuery{{}, code, market, Period::Daily, QDate(2003, 1, 6), QDate(2003, 12, 26)};
     };
