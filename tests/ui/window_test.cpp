@@ -123,78 +123,57 @@ TEST(MessageBox, StyleChoosesIconAndButtonsAndABlankTitleStaysBlank) {
     EXPECT_EQ(NewMessageBox(nullptr, "x", 0, "データ取得")->windowTitle(), "データ取得");
 }
 
-class WindowExport : public Window {
-protected:
-    void SetUp() override {
-        Window::SetUp();
-        PutRows({{"240105", 1234, 1250, 1220, 1240, 5000000, 1240},
-                 {"240104", 1201, 1235, 1199, 1230, 2500, 1230}});
-    }
-    // The kind of each box or dialog, in order: M(essage), Q(uestion), S(ave dialog).
-    QString Calls() const {
-        QString out;
-        for (const auto& c : prompts.calls) {
-            out += "MQS"[int(c.kind)];
-        }
-        return out;
-    }
-    const QString path = exports.filePath("out.csv");
-};
-
-TEST_F(WindowExport, WithoutRowsShowsMessage210AndNoDialog) {
-    PutRows({});
+// Without rows, message 210 and no dialog. With rows, the default name in the export folder,
+// a question before it is replaced, nothing written when cancelled, and an earlier file kept
+// when the write fails.
+TEST_F(Window, SavesTheListAskingBeforeReplacingAndKeepingWhatAFailedWriteWouldLose) {
+    QString calls;  // the kind of each box or dialog: M(essage), Q(uestion), S(ave dialog)
+    prompts.whileOpen = [&] { calls += "MQS"[int(prompts.calls.back().kind)]; };
     Click("cmdPath");
-    EXPECT_EQ(Calls(), "M");
+    EXPECT_EQ(calls, "M");
     EXPECT_EQ(prompts.calls[0].text, QStringLiteral("現在データはありません。"));
     EXPECT_EQ(prompts.calls[0].style, 64);
     EXPECT_EQ(prompts.calls[0].title, QStringLiteral("株価テキストファイル作成"));
-}
 
-TEST_F(WindowExport, ProposesTheDefaultNameAndACancelledDialogWritesNothing) {
-    W<QRadioButton>("optG_1")->setChecked(true);
-    Click("cmdPath");
-    EXPECT_EQ(Calls(), "S");
-    EXPECT_EQ(prompts.calls[0].save.proposedName, QStringLiteral("zubW7203.csv"));
-    EXPECT_EQ(prompts.calls[0].save.initialDirectory, exports.path());
-    EXPECT_EQ(Text("lblCount"), QStringLiteral("ファイル作成失敗"));
-    EXPECT_TRUE(window->exportPath().isEmpty());
-    EXPECT_EQ(QDir(exports.path()).entryList({"*.csv"}), QStringList());
-}
-
-TEST_F(WindowExport, AsksBeforeReplacingTheDefaultFile) {
+    PutRows({{"240105", 1234, 1250, 1220, 1240, 5000000, 1240},
+             {"240104", 1201, 1235, 1199, 1230, 2500, 1230}});
     const QString existing = exports.filePath("zubD7203.csv");
     WriteBytes(existing, "earlier\r\n");
-    prompts.answers = {false, true};
-    prompts.fileNames = {existing};
+    prompts.answers = {false, true, true};
+    prompts.fileNames = {existing, std::nullopt, existing};
     Click("cmdPath");  // Cancel: no dialog, nothing changes
-    EXPECT_EQ(Calls(), "Q");
-    EXPECT_EQ(prompts.calls[0].style, 33);
-    EXPECT_EQ(prompts.calls[0].text,
+    EXPECT_EQ(calls, "MQ");
+    EXPECT_EQ(prompts.calls[1].style, 33);
+    EXPECT_EQ(prompts.calls[1].text,
               "このファイルはすでにあります。上書き（あるいは別ファイル作成）しますか？\r\n"
               "ファイル名：" +
                   existing);
     EXPECT_EQ(ReadBytes(existing), "earlier\r\n");
     EXPECT_EQ(Text("lblCount"), QStringLiteral("0行読込み"));
+    Click("cmdPath");  // OK: the file is replaced
+    const QByteArray saved = ReadBytes(existing);
+    EXPECT_TRUE(saved.startsWith("240105,1234"));
 
-    Click("cmdPath");  // OK: the dialog opens and the file is replaced
-    EXPECT_EQ(Calls(), "QQS");
-    EXPECT_TRUE(ReadBytes(existing).startsWith("240105,1234"));
-}
+    W<QRadioButton>("optG_1")->setChecked(true);
+    Click("cmdPath");  // no file of that name yet: no question; the dialog is cancelled
+    EXPECT_EQ(calls, "MQQSS");
+    EXPECT_EQ(prompts.calls[4].save.proposedName, QStringLiteral("zubW7203.csv"));
+    EXPECT_EQ(prompts.calls[4].save.initialDirectory, exports.path());
+    EXPECT_EQ(Text("lblCount"), QStringLiteral("ファイル作成失敗"));
+    EXPECT_EQ(QDir(exports.path()).entryList({"*.csv"}), QStringList{"zubD7203.csv"});
 
-TEST_F(WindowExport, AFailedWriteKeepsTheEarlierFileAndSaysSo) {
-    WriteBytes(path, "earlier\r\n");
-    prompts.fileNames = {path};
+    W<QRadioButton>("optG_0")->setChecked(true);
+    W<QLabel>("lblCount")->clear();
     {
         FileSizeLimit limit(16);  // below the export, which fails only when flushed
         ASSERT_TRUE(limit.active());
         Click("cmdPath");
     }
-    EXPECT_EQ(ReadBytes(path), "earlier\r\n");
-    EXPECT_EQ(Calls(), "SM");
-    EXPECT_EQ(prompts.calls[1].style, 16);
-    EXPECT_FALSE(prompts.calls[1].text.isEmpty());
+    EXPECT_EQ(calls, "MQQSSQSM");
+    EXPECT_EQ(prompts.calls[7].style, 16);
     EXPECT_EQ(Text("lblCount"), QStringLiteral("ファイル作成失敗"));
-    EXPECT_EQ(W<QLineEdit>("txtFile")->text(), path);
+    EXPECT_EQ(W<QLineEdit>("txtFile")->text(), existing);
+    EXPECT_EQ(ReadBytes(existing), saved);
 }
 
 }  // namespace
