@@ -5,7 +5,7 @@
 #include "export/row_scaling.h"
 #include "locale/numbers.h"
 #include "retrieval/query_tables.h"
-#include "service/expected_bars.h"
+#include "service/expected_days.h"
 #include "support/file_bytes.h"
 #include "support/program_run.h"
 #include "support/quote_service.h"
@@ -28,9 +28,7 @@ TEST_F(CommandLineAndWindow, SaveWhatTheQuoteServiceServed) {
     today = QDate(2024, 5, 17);
     QuoteService service;
     // What the daily case must save: the generated bars, volume in thousands, halves to even.
-    const auto rows =
-        service_test::ExpectedRows(service_test::GeneratedDaily({"7203", ".t"}, today),
-                                   RangeStart(today, Period::Daily), today, Period::Daily);
+    const auto rows = ExpectedDays({"7203", ".t"}, RangeStart(today, Period::Daily), today);
     QByteArray file;
     for (const QuoteRow& r : std::span(rows.data(), std::min<size_t>(rows.size(), kMaxRows))) {
         file += r.ymd.toLatin1();

@@ -4,15 +4,15 @@
 
 #include <QProcess>
 #include <memory>
+#include <span>
 
-#include "expected_bars.h"
+#include "expected_days.h"
 #include "parse/page_parser.h"
 #include "retrieval/chart_query.h"
 #include "support/program_run.h"
 #include "support/quote_service.h"
 
 using namespace ardentix;
-using namespace service_test;
 using namespace ardentix::testing;
 
 namespace {
@@ -48,28 +48,24 @@ Walk WalkPages(const QuoteService& service, ChartQuery query) {
     return walk;
 }
 
-// The pages, read as the program reads them, give the generated bars once each.
+// The pages, read as the program reads them, give the generated days once each; a week or a
+// month that holds a split stands on one basis, its days before the split restated by it.
 TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
     const struct {
-        Period period;
         const char* code;
         QDate start, end;
         bool notice;  // the last page read holds a split's notice row
-    } cases[] = {
+    } days[] = {
         // 7203 splits 2:3 on 18 June 2012: the day and its notice fall on the second page.
-        {Period::Daily, "7203", QDate(2012, 6, 8), QDate(2012, 9, 10), true},
+        {"7203", QDate(2012, 6, 8), QDate(2012, 9, 10), true},
         // More than 500 trading days: ten pages and a next page still announced.
-        {Period::Daily, "9999", QDate(2002, 1, 5), QDate(2004, 3, 15), false},
-        // A week and a month with a split in them: 18 June 2012 (2:3) and 9 July 2020 (1:2).
-        {Period::Weekly, "7203", QDate(2018, 11, 14), QDate(2021, 2, 17), false},
-        {Period::Monthly, "7203", QDate(2010, 1, 13), QDate(2020, 9, 16), false},
+        {"9999", QDate(2002, 1, 5), QDate(2004, 3, 15), false},
     };
     QuoteService service;
-    for (const auto& c : cases) {
+    for (const auto& c : days) {
         SCOPED_TRACE(c.code);
-        const Walk walk = WalkPages(service, {{}, c.code, 1, c.period, c.start, c.end});
-        auto expected =
-            ExpectedRows(GeneratedDaily({c.code, ".t"}, c.end), c.start, c.end, c.period);
+        const Walk walk = WalkPages(service, {{}, c.code, 1, Period::Daily, c.start, c.end});
+        auto expected = ExpectedDays({c.code, ".t"}, c.start, c.end);
         EXPECT_EQ(walk.paging.hasNextPage, expected.size() > 500);
         expected.resize(std::min<size_t>(expected.size(), 500));
         EXPECT_TRUE(walk.outcome.ok) << walk.outcome.messageNumber;
@@ -79,21 +75,16 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
                   expected);
         EXPECT_EQ(walk.paging.pageBytes.contains("colspan"), c.notice);
     }
-}
-
-// The codes the command-line tests rely on, and codes that are not listed (market 2: Osaka).
-TEST(QuoteService, AnswersTheDemonstrationAndUnknownCodes) {
-    QuoteService service;
-    const auto query = [](const char* code, int market = 0) {
-        return ChartQuery{{}, code, market, Period::Daily, QDate(2003, 1, 6), QDate(2003, 12, 26)};
-    };
-    EXPECT_EQ(Fetch(service, query("EMPT")), QByteArray());
-    EXPECT_EQ(Fetch(service, query("TWOB"))->size(), 2);
-    EXPECT_EQ(Fetch(service, query("HALF")), std::nullopt) << "closed before the whole body";
-    for (const ChartQuery& q : {query("NOTB"), query("1001", 2), query("12345"), query("0999")}) {
-        const Walk walk = WalkPages(service, q);
-        EXPECT_EQ(walk.outcome.messageNumber, 202) << q.code.toStdString();
-        EXPECT_FALSE(walk.paging.hasNextPage);
+    // 7203 splits 1:2 on 9 July 2020 and 2:3 on 18 June 2012.
+    const std::pair<Period, QuoteRow> bars[] = {
+        {Period::Weekly, {"200710", 1348, 1368, 1316, 1345, 3549000, 1345}},
+        {Period::Monthly, {"200700", 1318, 1373, 1257, 1265, 13414000, 1265}},
+        {Period::Monthly, {"120600", 469, 491, 463, 473, 11349000, 473}}};
+    for (const auto& [period, bar] : bars) {
+        const Walk walk =
+            WalkPages(service, {{}, "7203", 1, period, QDate(2010, 1, 13), QDate(2020, 9, 16)});
+        const auto rows = std::span(walk.table->rawRows.data(), walk.table->rowCount);
+        EXPECT_NE(std::ranges::find(rows, bar), rows.end()) << bar.ymd.toStdString();
     }
 }
 

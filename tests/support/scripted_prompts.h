@@ -28,11 +28,11 @@ public:
     }
     bool AskOkCancel(const QString& text, int style, const QString& title) override {
         Record({Kind::Question, text, style, title, {}});
-        return Take(answers).value_or(false);
+        return !answers.empty() && Take(answers);
     }
     std::optional<QString> AskSaveFileName(const SaveDialogRequest& request) override {
         Record({Kind::SaveDialog, {}, 0, request.title, request});
-        return Take(fileNames).value_or(std::nullopt);
+        return fileNames.empty() ? std::nullopt : Take(fileNames);
     }
 
     std::vector<Call> calls;
@@ -48,10 +48,7 @@ private:
         }
     }
     template <class T>
-    static std::optional<T> Take(std::deque<T>& queue) {
-        if (queue.empty()) {
-            return std::nullopt;
-        }
+    static T Take(std::deque<T>& queue) {
         T front = std::move(queue.front());
         queue.pop_front();
         return front;
