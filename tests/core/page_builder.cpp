@@ -79,4 +79,11 @@ QList<PageRow> SampleRows(Period period, QDate newest, int count, int seed, int 
     return rows;
 }
 
+QByteArray DailyPage(int rows, int seed, bool next, QByteArray rowBreak) {
+    return BuildPage(
+        {.rows = SampleRows(Period::Daily, QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000),
+         .rowBreak = rowBreak,
+         .nextLink = next ? QStringLiteral("次の50件") : QString()});
+}
+
 }  // namespace ardentix::testing

@@ -36,4 +36,8 @@ QByteArray BuildPage(const PageShape& shape);  // EUC-JP bytes
 // splitAt on predate a 1:2 split (adjusted close = close / 2).
 QList<PageRow> SampleRows(Period period, QDate newest, int count, int seed, int splitAt);
 
+// Daily rows up to a week before 2024-01-05, one week further back for each seed; with a link
+// to a next page when asked.
+QByteArray DailyPage(int rows, int seed, bool next = true, QByteArray rowBreak = "\n");
+
 }  // namespace ardentix::testing

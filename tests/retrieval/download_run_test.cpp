@@ -22,14 +22,6 @@ const QString k200 = QStringLiteral("64 インターネット接続失敗!: 株�
 const QString k202 = QStringLiteral("64 データ取得: この条件ではデータがありませんでした。");
 const QString k203 = QStringLiteral("64 データ読込み: データ件数０でした。");
 
-// Daily rows of a week before 2024-01-05, one week further back for each seed.
-QByteArray Page(int rows, int seed, bool next = true, QByteArray rowBreak = "\n") {
-    return BuildPage(
-        {.rows = SampleRows(Period::Daily, QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000),
-         .rowBreak = rowBreak,
-         .nextLink = next ? QStringLiteral("次の50件") : QString()});
-}
-
 struct Fixture {
     CannedServer server;
     QNetworkAccessManager manager;
@@ -57,9 +49,9 @@ struct Fixture {
 
 TEST(DownloadRun, AsksForTheRowsBehindThoseStoredUntilNoFurtherPage) {
     Fixture f;
-    f.server.Push(Page(50, 1));
-    f.server.Push(Page(50, 2, true, "\r\n"));
-    f.server.Push(Page(20, 3, false, "\r"));
+    f.server.Push(DailyPage(50, 1));
+    f.server.Push(DailyPage(50, 2, true, "\r\n"));
+    f.server.Push(DailyPage(20, 3, false, "\r"));
     EXPECT_EQ(f.Run(), RunEnd::Succeeded);
     EXPECT_EQ(f.table->rowCount, 120);
     EXPECT_EQ(f.Boxes(), QStringList());
@@ -71,20 +63,11 @@ TEST(DownloadRun, AsksForTheRowsBehindThoseStoredUntilNoFurtherPage) {
     // The 500-row cap: every page announces another; the tenth fills the table.
     Fixture g;
     for (int i = 0; i < 10; ++i) {
-        g.server.Push(Page(50, i + 1));
+        g.server.Push(DailyPage(50, i + 1));
     }
     EXPECT_EQ(g.Run(), RunEnd::Succeeded);
     EXPECT_EQ(g.table->rowCount, kMaxRows);
     EXPECT_EQ(g.server.targets().size(), 10u);
-}
-
-TEST(DownloadRun, ABlankCodeIsRefusedBeforeAnyRequest) {
-    for (const QString& code : {QString(""), QString("    ")}) {
-        Fixture f;
-        EXPECT_EQ(f.Run(code), RunEnd::BlankCode);
-        EXPECT_TRUE(f.server.targets().empty());
-        EXPECT_EQ(f.Boxes(), QStringList("64 株価取得: コードを入力してください。"));
-    }
 }
 
 TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
@@ -101,7 +84,7 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
                  {{"abc"}, 200, 0, {k202, k203}},  // three bytes are a page
                  {{noTable}, 404, 0, {k202, k203}},
                  {{noTable}, 503, 0, {k202, k203}},
-                 {{Page(50, 1), Page(50, 2), noTable}, 200, 100, {k202}},
+                 {{DailyPage(50, 1), DailyPage(50, 2), noTable}, 200, 100, {k202}},
                  {{BuildPage({.rows = {closeZero}})},
                   200,
                   0,
@@ -140,7 +123,7 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
         f.fetcher.setTimeoutMs(c.timeoutMs);
         f.fetcher.setBodyCap(c.cap);
         f.fetcher.setDeadlineMs(1000);
-        f.server.Push(Page(50, 2, false) + QByteArray(30000, ' '), c.mode);
+        f.server.Push(DailyPage(50, 2, false) + QByteArray(30000, ' '), c.mode);
         f.table->rowCount = 50;  // rows of earlier pages
         if (says == "refused") {
             f.host = QStringLiteral("127.0.0.1:%1").arg(closedPort);
@@ -157,7 +140,7 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
 
 TEST(DownloadRun, StopsWhenTheCallerAsksAfterAPage) {
     Fixture f;
-    f.server.Push(Page(50, 1));
+    f.server.Push(DailyPage(50, 1));
     EXPECT_EQ(f.Run("7203", false), RunEnd::Cancelled);
     EXPECT_EQ(f.server.targets().size(), 1u);
     EXPECT_EQ(f.Boxes(), QStringList());

@@ -19,15 +19,6 @@ using namespace ardentix::testing;
 
 namespace {
 
-QByteArray Page(int rows, int seed, bool next) {
-    PageShape shape;
-    shape.rows = SampleRows(Period::Daily, QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000);
-    if (next) {
-        shape.nextLink = QStringLiteral("次の50件");
-    }
-    return BuildPage(shape);
-}
-
 class WindowDownload : public WindowTest {
 protected:
     void SetUp() override {
@@ -66,7 +57,8 @@ protected:
 const QString kAllUsable = "+++++++++++";
 
 TEST_F(WindowDownload, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
-    for (const QByteArray& body : {Page(50, 1, true), Page(50, 2, true), Page(10, 3, false)}) {
+    for (const QByteArray& body :
+         {DailyPage(50, 1, true), DailyPage(50, 2, true), DailyPage(10, 3, false)}) {
         server.Push(body);
     }
     TypeCode("7203");
@@ -93,16 +85,8 @@ TEST_F(WindowDownload, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothin
     EXPECT_EQ(Usable(), kAllUsable);
     EXPECT_FALSE(window->IsBusy());
     EXPECT_EQ(Text("lblMei"), QStringLiteral(" 7203 自動 週 足"));
-    window->close();  // accepted once the run is over
-    EXPECT_FALSE(window->isVisible());
-}
 
-TEST_F(WindowDownload, ABlankCodeClearsTheLastResultAndAsksForACode) {
-    server.Push(Page(20, 1, false));
-    TypeCode("7203");
-    Click("cmdDwn");
-    EXPECT_EQ(window->startDate(), QDate(2021, 10, 27));
-    W<QComboBox>("cmbVbase_0")->setCurrentIndex(2);
+    // A blank code clears the last result, scales included, and asks for nothing.
     W<QComboBox>("cmbVbase_1")->setCurrentIndex(3);
     TypeCode("  ");
     Click("cmdDwn");
@@ -111,9 +95,10 @@ TEST_F(WindowDownload, ABlankCodeClearsTheLastResultAndAsksForACode) {
     EXPECT_EQ(ListLines(), 0);
     EXPECT_EQ(Text("lblCount") + Text("lblMei"), QStringLiteral("0行読込み"));
     EXPECT_EQ(window->PriceDivisor() * 10000 + window->VolumeDivisor(), 11000);
-    EXPECT_EQ(server.targets().size(), 1u);
+    EXPECT_EQ(server.targets().size(), 3u);
     EXPECT_EQ(Usable(), kAllUsable);
-    EXPECT_FALSE(window->IsBusy());
+    window->close();  // accepted once the run is over
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
@@ -127,7 +112,8 @@ TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
         {{k202, k203}, 0, failed},        // no table at all
         {{"style 16", k203}, 0, failed},  // page 2 stalls
     };
-    const QByteArray p1 = Page(50, 1, true), p2 = Page(50, 2, true), none = "<html></html>";
+    const QByteArray p1 = DailyPage(50, 1, true), p2 = DailyPage(50, 2, true),
+                     none = "<html></html>";
     for (const QByteArray& body : {p1, p2, QByteArray("ab"), p1, p2, none, none, p1}) {
         server.Push(body);
     }
@@ -195,8 +181,8 @@ TEST_F(WindowDownload, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     };
 
     // A run of 20 rows, one that fails after 50, one of 30.
-    for (const QByteArray& body :
-         {Page(20, 1, false), Page(50, 2, true), QByteArray("ab"), Page(30, 3, false)}) {
+    for (const QByteArray& body : {DailyPage(20, 1, false), DailyPage(50, 2, true),
+                                   QByteArray("ab"), DailyPage(30, 3, false)}) {
         server.Push(body);
     }
     TypeCode("7203");
