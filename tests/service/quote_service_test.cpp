@@ -1,50 +1,42 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <signal.h>
 
-#include <QProcess>
+#include <QNetworkAccessManager>
 #include <memory>
 #include <span>
 
 #include "expected_days.h"
-#include "parse/page_parser.h"
-#include "retrieval/chart_query.h"
+#include "retrieval/download_run.h"
+#include "retrieval/page_fetcher.h"
 #include "support/program_run.h"
 #include "support/quote_service.h"
+#include "support/scripted_prompts.h"
 
 using namespace ardentix;
 using namespace ardentix::testing;
 
 namespace {
 
-// A page's body as the program asks for it; nullopt when the request failed.
-std::optional<QByteArray> Fetch(const QuoteService& service, const ChartQuery& query) {
-    const QString url = MakeChartUrl(query);
-    const auto result = httplib::Client("127.0.0.1", service.port())
-                            .Get(url.mid(url.indexOf(u"/t?")).toStdString());
-    return result ? std::optional(QByteArray::fromStdString(result->body)) : std::nullopt;
-}
-
 struct Walk {
     std::unique_ptr<QuoteTable> table = std::make_unique<QuoteTable>();
     PagingState paging;
-    PageOutcome outcome;
+    RunEnd end = RunEnd::Failed;
     int pages = 0;
 };
 
-// Reads pages as the download run does, each from the offset of the rows stored so far.
+// Every page of the query, read by a download run as the window runs it.
 Walk WalkPages(const QuoteService& service, ChartQuery query) {
+    QNetworkAccessManager manager;
+    PageFetcher fetcher(manager);
+    ScriptedPrompts prompts;
     Walk walk;
-    while (walk.pages < 10) {
-        query.rowOffset = walk.table->rowCount;
-        walk.paging.pageBytes = Fetch(service, query).value_or(QByteArray());
-        walk.paging.pageLastIndex = int(walk.paging.pageBytes.size()) - 2;
-        walk.outcome = ParsePage(*walk.table, walk.paging, walk.paging.pageLastIndex, query.period);
+    query.host = service.host();
+    RunHooks hooks;
+    hooks.pageAccepted = [&walk](int) {
         ++walk.pages;
-        if (!walk.outcome.ok || !walk.paging.hasNextPage) {
-            break;
-        }
-    }
+        return true;
+    };
+    walk.end = DownloadRun(*walk.table, walk.paging, fetcher, prompts).Execute(query, hooks);
     return walk;
 }
 
@@ -68,7 +60,7 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
         auto expected = ExpectedDays({c.code, ".t"}, c.start, c.end);
         EXPECT_EQ(walk.paging.hasNextPage, expected.size() > 500);
         expected.resize(std::min<size_t>(expected.size(), 500));
-        EXPECT_TRUE(walk.outcome.ok) << walk.outcome.messageNumber;
+        EXPECT_EQ(walk.end, RunEnd::Succeeded);
         EXPECT_EQ(walk.pages, int(expected.size() + 49) / 50);
         EXPECT_EQ(std::vector(walk.table->rawRows.begin(),
                               walk.table->rawRows.begin() + walk.table->rowCount),
