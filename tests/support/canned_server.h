@@ -24,23 +24,20 @@ public:
 
     CannedServer() {
         server_.Get("/t", [this](const httplib::Request& req, httplib::Response& res) {
-            auto [body, mode, status] = Next(req.target);
-            res.status = status;
-            if (mode == Mode::Normal || mode == Mode::Stall) {
-                if (mode == Mode::Stall) {
-                    Wait(std::chrono::seconds(20));
-                }
-                return res.set_content(body, kType);
+            const Response r = Next(req.target);
+            res.status = r.status;
+            if (r.mode == Mode::Stall) {
+                Wait(std::chrono::seconds(20));
             }
+            if (r.mode == Mode::Normal || r.mode == Mode::Stall) {
+                return res.set_content(r.body, kType);
+            }
+            const bool drip = r.mode == Mode::Drip;
             res.set_content_provider(
-                body.size(), kType,
-                [this, body, drip = mode == Mode::Drip](size_t offset, size_t,
-                                                        httplib::DataSink& sink) {
-                    const size_t end = drip ? offset + 1 : body.size() / 2;
-                    if (offset >= end || (drip && Wait(std::chrono::milliseconds(50)))) {
-                        return false;
-                    }
-                    return sink.write(body.data() + offset, end - offset);
+                r.body.size(), kType, [this, r, drip](size_t at, size_t, httplib::DataSink& sink) {
+                    const size_t end = drip ? at + 1 : r.body.size() / 2;
+                    return at < end && !(drip && Wait(std::chrono::milliseconds(50))) &&
+                           sink.write(r.body.data() + at, end - at);
                 });
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
