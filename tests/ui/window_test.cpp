@@ -4,10 +4,19 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QTimer>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QCandlestickSeries>
+#include <QtCharts/QCandlestickSet>
+#include <functional>
 
 #include "app/message_catalogue.h"
 #include "app/settings_file.h"
+#include "core/page_builder.h"
+#include "locale/numbers.h"
+#include "support/canned_server.h"
 #include "support/file_bytes.h"
+#include "ui/chart_window.h"
 #include "ui/widget_prompts.h"
 #include "ui/window_fixture.h"
 
@@ -157,6 +166,210 @@ TEST_F(Window, SavesTheListAskingBeforeReplacingAndKeepingWhatAFailedWriteWouldL
     EXPECT_EQ(Text("lblCount"), QStringLiteral("ファイル作成失敗"));
     EXPECT_EQ(W<QLineEdit>("txtFile")->text(), existing);
     EXPECT_EQ(ReadBytes(existing), saved);
+}
+
+class WindowDownload : public WindowTest {
+protected:
+    void SetUp() override {
+        window = Open(dir.path(), server.host());
+        ASSERT_NE(window, nullptr);
+        window->show();
+    }
+    void TearDown() override { window.reset(); }  // its open connection would hold the server
+
+    // Which of the inputs a run locks are usable; the code box counts when not read-only.
+    QString Usable() const {
+        QString out = W<QLineEdit>("txtCD")->isReadOnly() ? "-" : "+";
+        for (const char* name : {"cmbCat", "dtpYmd", "cmdPath", "optG_0", "optG_1", "optG_2",
+                                 "cmdDwn", "cmbVbase_0", "cmbVbase_1", "cmbYmdForm"}) {
+            out += W(name)->isEnabled() ? "+" : "-";
+        }
+        return out;
+    }
+
+    // Runs `probe` once while the run is at work with at least `rows` rows stored.
+    void DuringRun(int rows, std::function<void()> probe) {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, window.get(), [=, this] {
+            if (window->IsBusy() && window->quoteTable().rowCount >= rows) {
+                timer->stop();
+                probe();
+            }
+        });
+        timer->start();
+    }
+
+    CannedServer server;
+};
+
+const QString kAllUsable = "+++++++++++";
+
+TEST_F(WindowDownload, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
+    for (const QByteArray& body :
+         {DailyPage(50, 1, true), DailyPage(50, 2, true), DailyPage(10, 3, false)}) {
+        server.Push(body);
+    }
+    TypeCode("7203");
+    W<QRadioButton>("optG_1")->setChecked(true);
+    QString during;
+    bool visibleAfterClose = false;
+    DuringRun(50, [&] {
+        during = Usable();
+        Click("cmdDwn");  // turned away by the busy flag
+        window->close();  // refused silently
+        visibleAfterClose = window->isVisible();
+        W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);  // price 1/10, kept after the run
+    });
+    Click("cmdDwn");
+    EXPECT_EQ(during, QStringLiteral("-----+-++++"));
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_EQ(server.targets().size(), 3u);  // the second click asked for nothing
+    EXPECT_TRUE(server.targets()[1].contains(u"&y=50&"));
+    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_EQ(Text("lblCount"), QStringLiteral("110行読込み"));
+    EXPECT_EQ(ListLines(), 110);
+    const QuoteTable& table = window->quoteTable();
+    EXPECT_EQ(table.shownRows[109].open, *RoundHalfEven32(table.rawRows[109].open / 10.0));
+    EXPECT_EQ(Usable(), kAllUsable);
+    EXPECT_FALSE(window->IsBusy());
+    EXPECT_EQ(Text("lblMei"), QStringLiteral(" 7203 自動 週 足"));
+
+    // A blank code clears the last result, scales included, and asks for nothing.
+    W<QComboBox>("cmbVbase_1")->setCurrentIndex(3);
+    TypeCode("  ");
+    Click("cmdDwn");
+    ASSERT_EQ(prompts.calls.size(), 1u);
+    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("コードを入力してください。"));
+    EXPECT_EQ(ListLines(), 0);
+    EXPECT_EQ(Text("lblCount") + Text("lblMei"), QStringLiteral("0行読込み"));
+    EXPECT_EQ(window->PriceDivisor() * 10000 + window->VolumeDivisor(), 11000);
+    EXPECT_EQ(server.targets().size(), 3u);
+    EXPECT_EQ(Usable(), kAllUsable);
+    window->close();  // accepted once the run is over
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
+    const QString k202 = QStringLiteral("この条件ではデータがありませんでした。");
+    const QString k203 = QStringLiteral("データ件数０でした。");
+    const std::tuple<QStringList, int, QString> cases[] = {
+        // A short body on page 3, after a scale change listed the rows of page 1.
+        {{QStringLiteral("株価データ取得に失敗しました。"), k203}, 0, "データ読込み失敗"},
+        {{k202}, 100, "100行読込み"},  // no table on page 3: the rows stand
+    };
+    const QByteArray p1 = DailyPage(50, 1, true), p2 = DailyPage(50, 2, true);
+    for (const QByteArray& body : {p1, p2, QByteArray("ab"), p1, p2, QByteArray("<html>")}) {
+        server.Push(body);
+    }
+    int listedMidRun = 0;
+    DuringRun(50, [&] {
+        W<QComboBox>("cmbVbase_1")->setCurrentIndex(1);
+        listedMidRun = ListLines();
+    });
+    // The busy pointer stands over the window only, never over the boxes the run opens.
+    QStringList pointers;
+    prompts.whileOpen = [&] {
+        pointers << (QGuiApplication::overrideCursor()            ? "application"
+                     : window->cursor().shape() == Qt::WaitCursor ? "window"
+                                                                  : "none");
+    };
+    TypeCode("7203");
+    for (const auto& [texts, rows, count] : cases) {
+        SCOPED_TRACE(texts.join(' ').toStdString());
+        prompts.calls.clear();
+        pointers.clear();
+        Click("cmdDwn");
+        EXPECT_EQ(pointers, QStringList(texts.size(), "window"));
+        EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
+        QStringList shown;
+        for (const auto& call : prompts.calls) {
+            shown << call.text;
+        }
+        EXPECT_EQ(shown, texts);
+        EXPECT_EQ(window->quoteTable().rowCount, rows);
+        EXPECT_EQ(ListLines(), rows);
+        EXPECT_EQ(Text("lblMei").isEmpty(), rows == 0);
+        EXPECT_EQ(Text("lblCount"), count);
+        EXPECT_FALSE(window->IsBusy());
+        EXPECT_EQ(Usable(), kAllUsable);
+    }
+    EXPECT_EQ(listedMidRun, 50);
+}
+
+TEST_F(WindowDownload, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
+    auto* list = W<QTreeWidget>("lvR");
+    ASSERT_EQ(list->actions().size(), 1);
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Ctrl+G", [&] { QTest::keyClick(W("txtCD"), Qt::Key_G, Qt::ControlModifier); }},
+        {"double-click", [&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton); }},
+        {"menu", [&] { list->actions()[0]->trigger(); }},
+    };
+    const auto chart = [&] { return window->findChild<ChartWindow*>(); };
+    for (const auto& [name, open] : ways) {
+        open();
+        EXPECT_EQ(chart(), nullptr) << name << " opened a chart of no rows";
+    }
+    // The candles and volume bars against the listed rows, oldest first.
+    const auto drawsTheList = [&] {
+        const auto sets = chart()->candles().sets();
+        bool same = sets.size() == ListLines() && chart()->volumes().count() == ListLines();
+        for (int i = 0; same && i < sets.size(); ++i) {
+            const QuoteRow& row = window->quoteTable().shownRows[sets.size() - 1 - i];
+            same = sets[i]->open() == row.open && sets[i]->high() == row.high &&
+                   sets[i]->low() == row.low && sets[i]->close() == row.close &&
+                   chart()->volumes().at(i) == row.volume;
+        }
+        return same && chart()->windowTitle() == Text("lblMei");
+    };
+
+    // A run of 20 rows, one that fails after 50, one of 30.
+    for (const QByteArray& body : {DailyPage(20, 1, false), DailyPage(50, 2, true),
+                                   QByteArray("ab"), DailyPage(30, 3, false)}) {
+        server.Push(body);
+    }
+    TypeCode("7203");
+    Click("cmdDwn");
+    for (const auto& [name, open] : ways) {
+        SCOPED_TRACE(name);
+        if (chart()) {
+            chart()->close();
+        }
+        open();
+        ASSERT_NE(chart(), nullptr);
+        EXPECT_TRUE(chart()->isVisible());
+        EXPECT_EQ(window->findChildren<ChartWindow*>().size(), 1);
+        EXPECT_TRUE(drawsTheList());
+    }
+    W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
+    EXPECT_TRUE(drawsTheList());
+
+    // A run that starts clears the chart; one that fails leaves it saying so.
+    int candlesMidRun = -1;
+    DuringRun(50, [&] { candlesMidRun = chart()->candles().count(); });
+    Click("cmdDwn");
+    EXPECT_EQ(candlesMidRun, 0);
+    EXPECT_TRUE(chart()->showsNoData());
+    EXPECT_EQ(chart()->candles().count(), 0);
+    EXPECT_TRUE(chart()->isVisible());
+
+    Click("cmdDwn");
+    EXPECT_FALSE(chart()->showsNoData());
+    EXPECT_TRUE(drawsTheList());
+
+    // Saved as a PNG named after the export; a failed save is reported and keeps the file.
+    prompts.calls.clear();
+    prompts.fileNames = {dir.filePath("c.png"), dir.filePath("c.png/through-a-file.png")};
+    chart()->saveAction()->trigger();
+    chart()->saveAction()->trigger();
+    ASSERT_EQ(prompts.calls.size(), 3u);
+    EXPECT_EQ(prompts.calls[0].save.initialDirectory + "/" + prompts.calls[0].save.proposedName,
+              exports.filePath("zubD7203.png"));
+    EXPECT_FALSE(QImage(dir.filePath("c.png"), "PNG").isNull());
+    EXPECT_EQ(prompts.calls[2].style, 16);
+
+    window->close();
+    EXPECT_FALSE(chart()->isVisible());
 }
 
 }  // namespace
