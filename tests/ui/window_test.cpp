@@ -28,10 +28,12 @@ namespace {
 class Window : public WindowTest {
 protected:
     void SetUp() override {
-        window = Open(dir.path());
+        window = Open(dir.path(), server.host());
         ASSERT_NE(window, nullptr);
+        window->show();
         TypeCode("7203");
     }
+    void TearDown() override { window.reset(); }  // its open connection would hold the server
     void PutRows(std::initializer_list<QuoteRow> rows) {
         window->quoteTable().Clear();
         for (const QuoteRow& row : rows) {
@@ -40,6 +42,31 @@ protected:
         window->ShowList();
     }
     QComboBox* Box(const char* name) const { return W<QComboBox>(name); }
+
+    // Which of the inputs a run locks are usable; the code box counts when not read-only.
+    QString Usable() const {
+        QString out = W<QLineEdit>("txtCD")->isReadOnly() ? "-" : "+";
+        for (const char* name : {"cmbCat", "dtpYmd", "cmdPath", "optG_0", "optG_1", "optG_2",
+                                 "cmdDwn", "cmbVbase_0", "cmbVbase_1", "cmbYmdForm"}) {
+            out += W(name)->isEnabled() ? "+" : "-";
+        }
+        return out;
+    }
+
+    // Runs `probe` once while the run is at work with at least `rows` rows stored.
+    void DuringRun(int rows, std::function<void()> probe) {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, window.get(), [=, this] {
+            if (window->IsBusy() && window->quoteTable().rowCount >= rows) {
+                timer->stop();
+                probe();
+            }
+        });
+        timer->start();
+    }
+
+    CannedServer server;
 };
 
 TEST_F(Window, StartsAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
@@ -168,49 +195,13 @@ TEST_F(Window, SavesTheListAskingBeforeReplacingAndKeepingWhatAFailedWriteWouldL
     EXPECT_EQ(ReadBytes(existing), saved);
 }
 
-class WindowDownload : public WindowTest {
-protected:
-    void SetUp() override {
-        window = Open(dir.path(), server.host());
-        ASSERT_NE(window, nullptr);
-        window->show();
-    }
-    void TearDown() override { window.reset(); }  // its open connection would hold the server
-
-    // Which of the inputs a run locks are usable; the code box counts when not read-only.
-    QString Usable() const {
-        QString out = W<QLineEdit>("txtCD")->isReadOnly() ? "-" : "+";
-        for (const char* name : {"cmbCat", "dtpYmd", "cmdPath", "optG_0", "optG_1", "optG_2",
-                                 "cmdDwn", "cmbVbase_0", "cmbVbase_1", "cmbYmdForm"}) {
-            out += W(name)->isEnabled() ? "+" : "-";
-        }
-        return out;
-    }
-
-    // Runs `probe` once while the run is at work with at least `rows` rows stored.
-    void DuringRun(int rows, std::function<void()> probe) {
-        auto* timer = new QTimer(window.get());
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, window.get(), [=, this] {
-            if (window->IsBusy() && window->quoteTable().rowCount >= rows) {
-                timer->stop();
-                probe();
-            }
-        });
-        timer->start();
-    }
-
-    CannedServer server;
-};
-
 const QString kAllUsable = "+++++++++++";
 
-TEST_F(WindowDownload, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
+TEST_F(Window, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
     for (const QByteArray& body :
          {DailyPage(50, 1, true), DailyPage(50, 2, true), DailyPage(10, 3, false)}) {
         server.Push(body);
     }
-    TypeCode("7203");
     W<QRadioButton>("optG_1")->setChecked(true);
     QString during;
     bool visibleAfterClose = false;
@@ -250,7 +241,7 @@ TEST_F(WindowDownload, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothin
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
+TEST_F(Window, EveryFailedRunReportsAndUnlocks) {
     const QString k202 = QStringLiteral("この条件ではデータがありませんでした。");
     const QString k203 = QStringLiteral("データ件数０でした。");
     const std::tuple<QStringList, int, QString> cases[] = {
@@ -274,7 +265,6 @@ TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
                      : window->cursor().shape() == Qt::WaitCursor ? "window"
                                                                   : "none");
     };
-    TypeCode("7203");
     for (const auto& [texts, rows, count] : cases) {
         SCOPED_TRACE(texts.join(' ').toStdString());
         prompts.calls.clear();
@@ -297,7 +287,7 @@ TEST_F(WindowDownload, EveryFailedRunReportsAndUnlocks) {
     EXPECT_EQ(listedMidRun, 50);
 }
 
-TEST_F(WindowDownload, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
+TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     auto* list = W<QTreeWidget>("lvR");
     ASSERT_EQ(list->actions().size(), 1);
     const std::pair<const char*, std::function<void()>> ways[] = {
@@ -328,7 +318,6 @@ TEST_F(WindowDownload, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
                                    QByteArray("ab"), DailyPage(30, 3, false)}) {
         server.Push(body);
     }
-    TypeCode("7203");
     Click("cmdDwn");
     for (const auto& [name, open] : ways) {
         SCOPED_TRACE(name);
