@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "app/file_locations.h"
@@ -46,13 +47,14 @@ TEST(ReplaceFileBytes, WritesAnExistingFileInPlaceWhereTheFolderRefusesNewFiles)
     QTemporaryDir dir;
     const QString existing = dir.filePath("old.csv");
     WriteBytes(existing, "earlier, and longer than what replaces it\r\n");
-    ImmutableFolder locked(dir.path());
-    if (!locked.active()) {
+    // Immutable, the folder refuses new files, to root too; the files in it stay writable.
+    if (QProcess::execute("chattr", {"+i", dir.path()}) != 0) {
         GTEST_SKIP() << "this file system cannot make a folder immutable";
     }
     EXPECT_TRUE(ReplaceFileBytes(existing, "new\r\n").ok);
-    EXPECT_EQ(ReadBytes(existing), QByteArray("new\r\n"));
     EXPECT_FALSE(ReplaceFileBytes(dir.filePath("new.csv"), "new\r\n").ok);
+    QProcess::execute("chattr", {"-i", dir.path()});
+    EXPECT_EQ(ReadBytes(existing), QByteArray("new\r\n"));
 }
 
 TEST(ReplaceFileBytes, WritesIntoANamedPipeWithoutReplacingIt) {

@@ -1,11 +1,7 @@
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -45,36 +41,6 @@ private:
     void (*handler_)(int);
     rlimit old_{};
     bool active_ = false;
-};
-
-// Marks a folder immutable while it lives: no file can be created, renamed or removed in it,
-// by root either, while the files already there stay writable.
-class ImmutableFolder {
-public:
-    explicit ImmutableFolder(const QString& path)
-        : fd_(open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY)),
-          active_(SetFlag(true)) {}
-    ~ImmutableFolder() {
-        if (active_) {
-            SetFlag(false);
-        }
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    bool active() const { return active_; }
-
-private:
-    bool SetFlag(bool on) {
-        int flags = 0;
-        if (fd_ < 0 || ioctl(fd_, FS_IOC_GETFLAGS, &flags) != 0) {
-            return false;
-        }
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        return ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    int fd_;
-    bool active_;
 };
 
 }  // namespace ardentix::testing
