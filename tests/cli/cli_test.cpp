@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "app/message_catalogue.h"
 #include "support/canned_server.h"
 #include "support/file_bytes.h"
 #include "support/program_run.h"
@@ -24,20 +23,11 @@ QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-// A message box's title and text as the tool writes them.
-QString Said(const char* title, int message) {
-    return QString::fromUtf8(title) + QStringLiteral(": ") +
-           ardentix::CatalogueText(message).value() + u'\n';
-}
-
 // The tool's own refusals start with the option's name; Qt's name it in their sentence.
 TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
     QTemporaryDir dir;
     WriteBytes(dir.filePath("page.html"), {});
-    const struct {
-        QStringList arguments;
-        const char* named;
-    } cases[] = {
+    const std::pair<QStringList, const char*> cases[] = {
         {{}, "no codes"},
         {{"--market", "tokio", "7203"}, "--market"},
         {{"--market", "tokyo", "--market=osaka", "7203"}, "--market"},
@@ -53,17 +43,15 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
         {{"--page", "page.html", "--rows-before", "501"}, "--rows-before"},
         {{"../7203"}, "../7203"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const auto run = RunTool(c.arguments, dir.path());
-        EXPECT_EQ(run.status, 2);
+    for (const auto& [arguments, named] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const auto run = RunTool(arguments, dir.path());
         // One line: "ardentix-get: <reason>".
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("ardentix-get: ")) &&
-                    run.err.contains(c.named) && run.err.count(u'\n') == 1)
-            << run.err.toStdString();
+        EXPECT_TRUE(run.status == 2 && run.err.startsWith("ardentix-get: ") &&
+                    run.err.contains(named) && run.err.count(u'\n') == 1)
+            << run.status << run.err.toStdString();
         EXPECT_EQ(Entries(dir.path()), QStringList{"page.html"});
     }
-    EXPECT_EQ(RunTool({"--version"}).out, "ardentix-get 0.9.7\n");
     EXPECT_EQ(RunTool({"7203", "--help"}).status, 0);
 }
 
@@ -71,63 +59,54 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
 // counted, and the rest still saved.
 TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
     QuoteService service;
-    const QString host = service.host();
     QTemporaryDir dir;
-    const QString outDir = dir.filePath("out");
     // 1001 is not listed in Osaka: the service answers a page without a table. EMPT answers an
     // empty body, TWOB two bytes, HALF closes the connection mid-body.
     WriteBytes(dir.filePath("list"), "# watch list\n7204\r\n\n  2008  # comment\n1001\nEMPT\n");
-    const QStringList options = {"--market",    "osaka", "--period=weekly", "--end", "2024-05-17",
-                                 "--date-form", "kanji", "--host",          host};
+    const QStringList options = {"--market=osaka", "--period=weekly", "--end=2024-05-17",
+                                 "--date-form=kanji", "--host=" + service.host()};
     // A folder where 7208's file should go: it cannot be written.
-    ASSERT_TRUE(QDir().mkpath(outDir + "/zubW7208.csv"));
-    const auto run = RunTool(
-        QStringList{"7206", "--codes-from", "list", "TWOB", "HALF", "7208", "--out-dir", outDir}
-            << options,
-        dir.path());
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("out/zubW7208.csv")));
+    const QStringList codes = {"7206", "--codes-from=list", "TWOB", "HALF",
+                               "7208", "--out-dir=out"};
+    const auto run = RunTool(codes + options, dir.path());
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(Entries(outDir),
+    EXPECT_EQ(Entries(dir.filePath("out")),
               (QStringList{"zubW2008.csv", "zubW7204.csv", "zubW7206.csv", "zubW7208.csv"}));
     // The last code saved, alone, on standard output: the same bytes, and nothing else said.
     const auto alone = RunTool(QStringList{"--quiet", "--out", "-", "--codes-from", "-"} << options,
                                {}, "# one\n2008");
     EXPECT_EQ(alone.status, 0);
     EXPECT_EQ(alone.err, QString());
-    EXPECT_EQ(alone.out.count("\r\n"), 500);
-    EXPECT_EQ(ReadBytes(outDir + "/zubW2008.csv"), alone.out);
-    const QString said[] = {"ardentix-get: 7206: 50行読込み\n",
-                            "ardentix-get: 7204: 50行読込み\n",
-                            "ardentix-get: 2008: 50行読込み\n",
-                            "ardentix-get: 1001: " + Said("データ取得", 202) +
-                                "ardentix-get: 1001: " + Said("データ読込み", 203),
-                            "ardentix-get: EMPT: " + Said("インターネット接続失敗!", 200),
-                            "ardentix-get: TWOB: " + Said("インターネット接続失敗!", 200),
-                            "ardentix-get: HALF: インターネット接続失敗!: " + host + ": ",
-                            "ardentix-get: 7208: ファイル作成: ",
-                            "ardentix-get: 3 saved, 5 failed\n"};
+    EXPECT_EQ(ReadBytes(dir.filePath("out/zubW2008.csv")), alone.out);
+    const QString said[] = {
+        "ardentix-get: 1001: データ取得: この条件ではデータがありませんでした。\n"
+        "ardentix-get: 1001: データ読込み: データ件数０でした。\n",
+        "ardentix-get: EMPT: インターネット接続失敗!: 株価データ取得に失敗しました。\n",
+        "ardentix-get: TWOB: インターネット接続失敗!: 株価データ取得に失敗しました。\n",
+        "ardentix-get: HALF: インターネット接続失敗!: " + service.host() + ": ",
+        "ardentix-get: 7208: ファイル作成: ",
+    };
     for (const QString& s : said) {
         EXPECT_TRUE(run.err.contains(s)) << s.toStdString() << run.err.toStdString();
     }
-    EXPECT_TRUE(run.err.endsWith(said[8]));
-}
+    EXPECT_TRUE(run.err.endsWith("ardentix-get: 3 saved, 5 failed\n"));
 
-// Cut short by a page without a table after the first: the 50 rows before it are saved, as
-// the window lets them be saved, but the code counts as incomplete.
-TEST(CommandLine, SavesAnIncompleteRunAndExitsWithOne) {
-    QTemporaryDir dir;
+    // Cut short by a page without a table after the first: the 50 rows before it are saved, as
+    // the window lets them be saved, but the code counts as incomplete.
     CannedServer cut;
     cut.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html")));
     cut.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/no_table.html")));
-    const auto run = RunTool({"--host", cut.host(), "7203"}, dir.path());
-    EXPECT_EQ(run.status, 1);
+    const auto incomplete = RunTool({"--host", cut.host(), "7203"}, dir.path());
+    EXPECT_EQ(incomplete.status, 1);
     EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")).count("\r\n"), 50);
-    EXPECT_TRUE(run.err.endsWith("0 saved, 1 incomplete, 0 failed\n")) << run.err.toStdString();
+    EXPECT_TRUE(incomplete.err.endsWith("0 saved, 1 incomplete, 0 failed\n"));
 }
 
-// Each file is made by a full download with the same options up to writtenAt, its newest
-// `drop` lines dropped, `keep` kept (0: all), `from` replaced by `to`, then updated up to `end`.
-// The result is the full download up to `end`, the new rows on top of the file, or the file as
-// it was.
+// Each file is made by a full download with the same options up to writtenAt (none when null),
+// its newest `drop` lines dropped, `keep` kept (0: all), `from` replaced by `to`, then updated up
+// to `end`. The result is the full download up to `end`, the new rows on top of the file, or the
+// file as it was: up to date, or unreadable and the update failed.
 TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
     QuoteService service;
     QTemporaryDir dir;
@@ -136,105 +115,80 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         return RunTool(options << "--host" << service.host() << "--out" << out << "--end" << end
                                << "7203");
     };
-    const auto download = [&](const QStringList& options, const char* end, const QString& out) {
-        EXPECT_EQ(run(options, end, out).status, 0);
-        return ReadBytes(out);
-    };
-    enum Result { Full, OnTop, AsItWas };
-    const QStringList kanji = {"--date-form", "kanji"};
+    enum Result { Full, OnTop, AsItWas, Unreadable };
+    const QStringList daily, kanji = {"--date-form", "kanji"};
     const QStringList weekly = {"--period", "weekly"};
     const struct {
         QStringList options;
-        const char* writtenAt;  // nullptr: no file
+        const char* writtenAt;
         int drop, keep;
         const char *from, *to, *end;
         Result result;
-        int status;
         const char* said;
     } cases[] = {
-        {{}, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 3 new, 1 request)"},
+        {{}, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, "(500 rows, 3 new, 1 request)"},
         // 000104 is newer than 991230.
-        {kanji, "2000-01-07", 4, 0, "", "", "2000-01-07", Full, 0, "(500 rows, 4 new, 1 request)"},
+        {kanji, "2000-01-07", 4, 0, "", "", "2000-01-07", Full, "(500 rows, 4 new, 1 request)"},
         // Written on a Wednesday: its newest bar held three days of the week, now five.
-        {weekly, "2024-05-15", 0, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 1 new, 1 request)"},
-        {{}, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, 0, "(565 rows, 65 new, 2 requests)"},
-        {{}, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, 0, "(5 rows, 2 new, 1 request)"},
-        {{}, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, 0, "up to date (500 rows, 0 new"},
+        {weekly, "2024-05-15", 0, 0, "", "", "2024-05-17", Full, "(500 rows, 1 new, 1 request)"},
+        {{}, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, "(565 rows, 65 new, 2 requests)"},
+        {{}, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, "(5 rows, 2 new, 1 request)"},
+        {{}, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, "up to date (500 rows, 0 new"},
         // A price differs, as after a split.
-        {{}, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Full, 0, "13 (a split"},
+        {{}, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Full, "13 (a split"},
         // The file's newest week ends the first page and is not compared: a later page must be.
-        {weekly, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Full, 0, "02 (a split"},
-        {{}, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", AsItWas, 1, "line 4:"},
-        {{}, nullptr, 0, 0, "", "", "2024-05-17", Full, 0, "(500 rows, 500 new, 10 requests)"},
-        {{}, "2020-05-15", 0, 0, "", "", "2024-05-17", Full, 0, "older than the rows downloaded"},
+        {weekly, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Full, "02 (a split"},
+        {{}, nullptr, 0, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new, 10 requests)"},
+        {{}, "2020-05-15", 0, 0, "", "", "2024-05-17", Full, "older than the rows downloaded"},
+        {{}, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", Unreadable, "line 4:"},
+        {{}, "2024-05-17", 0, 0, "240517,", "240517,0,", "2024-05-17", Unreadable, "line 1: not a"},
+        {{}, "2024-05-17", 0, 0, "240516,", "240517,", "2024-05-17", Unreadable, "line 2: not"},
+        // 24年05月16日 in code page 932 below a yymmdd date.
+        {daily, "2024-05-17", 0, 0, "240516,", "24\224N05\214\21616\223\372,", "2024-05-17",
+         Unreadable, "line 2: its date is not in the form of line 1"},
+        {weekly, "2024-05-17", 0, 0, "240517,", "240516,", "2024-05-17", Unreadable,
+         "line 1: \"240516\" is not a weekly date"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.options.join(' ').toStdString() + " " + (c.writtenAt ? c.writtenAt : ""));
+        SCOPED_TRACE(c.said);
         QFile::remove(file);
         QByteArray saved;
         if (c.writtenAt) {
-            const QList<QByteArray> lines = download(c.options, c.writtenAt, file).split('\n');
-            saved = lines.mid(c.drop, c.keep > 0 ? c.keep : -1).join('\n');
-            saved = c.keep > 0 ? saved + '\n' : saved;
-            saved = *c.from ? saved.replace(c.from, c.to) : saved;
-            WriteBytes(file, saved);
+            run(c.options, c.writtenAt, file);
+            const QList<QByteArray> lines = ReadBytes(file).split('\n');
+            saved = lines.mid(c.drop, c.keep ? c.keep : -1).join('\n') + (c.keep ? "\n" : "");
+            WriteBytes(file, saved.replace(c.from, c.to));
         }
-        const QByteArray full = download(c.options, c.end, dir.filePath("full.csv"));
+        run(c.options, c.end, dir.filePath("full.csv"));
+        const QByteArray full = ReadBytes(dir.filePath("full.csv"));
         const auto update = run(QStringList{"--update"} << c.options, c.end, file);
-        EXPECT_EQ(update.status, c.status);
+        EXPECT_EQ(update.status, c.result == Unreadable ? 1 : 0);
         EXPECT_TRUE(update.err.contains(c.said)) << update.err.toStdString();
-        const QByteArray firstLine = saved.left(saved.indexOf('\n') + 1);
-        const QByteArray expected[] = {full, full.left(full.indexOf(firstLine)) + saved, saved};
-        EXPECT_EQ(ReadBytes(file), expected[c.result]);
-    }
-
-    // What is no export file of the period is left as it was.
-    const struct {
-        QStringList options;
-        QByteArray bytes;
-        const char* said;
-    } unreadable[] = {
-        {{}, "240517,0,0,0,0,0\r\n240517,0,0,0,0,0\r\n", "line 2: not older than the line above"},
-        {{},
-         "240517,0,0,0,0,0\r\n24\x94N05\x8C\x8E"
-         "16\x93\xFA,0,0,0,0,0\r\n",
-         "line 2: its date"},
-        {{}, "240517,0,0,0,0\r\n", "line 1: not a date and five whole numbers"},
-        {weekly, "240516,0,0,0,0,0\r\n", "line 1: \"240516\" is not a weekly date"},
-    };
-    for (const auto& u : unreadable) {
-        WriteBytes(file, u.bytes);
-        const auto update = run(QStringList{"--update"} << u.options, "2024-05-17", file);
-        EXPECT_EQ(update.status, 1);
-        EXPECT_TRUE(update.err.contains("7203: cannot update " + file + ": " + u.said))
-            << update.err.toStdString();
-        EXPECT_EQ(ReadBytes(file), u.bytes);
+        const QByteArray top = full.left(full.indexOf(saved.left(saved.indexOf('\n') + 1))) + saved;
+        EXPECT_EQ(ReadBytes(file), c.result == Full ? full : c.result == OnTop ? top : saved);
     }
 }
 
-// A saved page parsed alone, behind the rows stored before it.
+// A saved page parsed alone, behind the rows stored before it (the pages are in the test data).
 TEST(CommandLine, ParsesASavedPage) {
-    const QString data = QStringLiteral(ARDENTIX_TEST_DATA "/");
     const struct {
-        QString file;
-        const char* rowsBefore;
+        const char *file, *rowsBefore;
         int status, lines;
-        const char* firstLine;
-        QString said;
+        const char *firstLine, *said;
     } cases[] = {
-        {data + "daily_50.html", "0", 0, 50, "031205,991,1031,991,1031,157919\r\n", "page: yes\n"},
-        {data + "daily_50.html", "480", 0, 20, "031205,", "next page: yes\n"},
-        {data + "daily_50.html", "500", 0, 0, "", "next page: yes\n"},
-        {data + "no_table.html", "0", 1, 0, "", Said("データ取得", 202)},
-        {"/dev/null", "0", 1, 0, "", Said("インターネット接続失敗!", 200)},
+        {"daily_50.html", "0", 0, 50, "031205,991,1031,991,1031,157919\r\n", "page: yes\n"},
+        {"daily_50.html", "480", 0, 20, "031205,", "next page: yes\n"},
+        {"daily_50.html", "500", 0, 0, "", "next page: yes\n"},
+        {"no_table.html", "0", 1, 0, "", "データ取得: この条件ではデータがありませんでした。\n"},
+        {"/dev/null", "0", 1, 0, "", "インターネット接続失敗!: 株価データ取得に失敗しました。\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.toStdString() + " " + c.rowsBefore);
+        SCOPED_TRACE(std::string(c.file) + " " + c.rowsBefore);
         const auto run =
-            RunTool({"--page", c.file, "--period", "daily", "--rows-before", c.rowsBefore});
+            RunTool({"--page", c.file, "--period", "daily", "--rows-before", c.rowsBefore},
+                    ARDENTIX_TEST_DATA);
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.out.count("\r\n"), c.lines);
-        EXPECT_EQ(run.out.count('\n'), c.lines);
         EXPECT_TRUE(run.out.startsWith(c.firstLine)) << run.out.left(80).toStdString();
         EXPECT_TRUE(run.err.contains(c.said)) << run.err.toStdString();
     }
@@ -251,17 +205,15 @@ TEST(CommandLine, StopsOnASignalAbortingTheRequestInFlight) {
         process.start(ARDENTIX_GET_PROGRAM,
                       {"--end", "2024-05-17", "--host", service.host(), "7203", "SLOW", "1234"});
         process.setReadChannel(QProcess::StandardError);
-        const QByteArray requested = QStringLiteral("SLOW: 接続中....").toUtf8();
+        const QByteArray requested = "SLOW: 接続中....";
         QByteArray err;
         while (!err.contains(requested) && process.waitForReadyRead(30000)) {
             err += process.readAllStandardError();
         }
-        ASSERT_TRUE(err.contains(requested)) << err.toStdString();
         ASSERT_EQ(::kill(pid_t(process.processId()), signal), 0);
         ASSERT_TRUE(process.waitForFinished(10000));
         err += process.readAllStandardError();
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 130);
+        EXPECT_EQ(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, 130);
         EXPECT_EQ(Entries(dir.path()), QStringList{"zubD7203.csv"});
         // Nothing reported after the request, and no later code asked: the abort is no failure.
         EXPECT_TRUE(err.endsWith(requested +
