@@ -15,9 +15,8 @@ namespace {
 void BM_ParsePage(benchmark::State& state) {
     const int rows = int(state.range(0));
     PagingState paging;
-    paging.pageBytes =
-        BuildPage({.rows = SampleRows(Period::Daily, QDate(2003, 12, 5), rows, 1, rows / 2),
-                   .nextLink = QStringLiteral("次の50件")});
+    paging.pageBytes = BuildPage({.rows = SampleRows(QDate(2003, 12, 5), rows, 1, rows / 2),
+                                  .nextLink = QStringLiteral("次の50件")});
     const int lastIndex = int(paging.pageBytes.size()) - 2;
     auto table = std::make_unique<QuoteTable>();
 

@@ -25,22 +25,15 @@ PageRow PriceRow(const QString& date, qint64 open, qint64 high, qint64 low, qint
 }
 
 QString KanjiDay(QDate date) {
-    return KanjiMonth(date) + QString::number(date.day()) + u'日';
-}
-
-QString KanjiMonth(QDate date) {
-    return QStringLiteral("%1年%2月").arg(date.year()).arg(date.month());
+    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
 QByteArray BuildPage(const PageShape& shape) {
     QString page = QStringLiteral(
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">\n"
-        "<title>時系列データ</title></head>\n<body>\n<table border=0 cellpadding=2>\n");
-    if (shape.heading) {
-        page +=
-            u"<tr align=center><th>日付</th><th>始値</th><th>高値</th><th>安値</th>"
-            u"<th>終値</th><th>出来高</th><th>調整後終値*</th></tr>\n";
-    }
+        "<title>時系列データ</title></head>\n<body>\n<table border=0 cellpadding=2>\n"
+        "<tr align=center><th>日付</th><th>始値</th><th>高値</th><th>安値</th>"
+        "<th>終値</th><th>出来高</th><th>調整後終値*</th></tr>\n");
     for (const PageRow& row : shape.rows) {
         page += "<tr" + QString::fromLatin1(shape.rowBreak) + "align=right>";
         QString cells = row.raw;
@@ -58,32 +51,25 @@ QByteArray BuildPage(const PageShape& shape) {
     return QStringEncoder("EUC-JP").encode(page + "</body></html>\n");
 }
 
-QList<PageRow> SampleRows(Period period, QDate newest, int count, int seed, int splitAt) {
+QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt) {
     QList<PageRow> rows;
-    QDate date = period == Period::Weekly ? newest.addDays(1 - newest.dayOfWeek()) : newest;
-    for (int i = 0; i < count; ++i) {
-        const qint64 close = 1000 + (seed * 31 + i * 137) % 2400;
+    for (QDate date = newest; rows.size() < count; date = date.addDays(-1)) {
+        const qint64 i = rows.size(), close = 1000 + (seed * 31 + i * 137) % 2400;
         const qint64 open = close - 40 + (i * 53) % 81;
-        rows.append(PriceRow(
-            period == Period::Monthly ? KanjiMonth(date) : KanjiDay(date), open,
-            std::max(open, close) + (i * 7) % 23, std::min(open, close) - (i * 11) % 19, close,
-            150000 + (seed * 7919 + i * 104729) % 3000000, i >= splitAt ? close / 2 : close));
-        if (period == Period::Monthly) {
-            date = newest.addMonths(-i - 1);
-        } else {
-            do {
-                date = date.addDays(period == Period::Weekly ? -7 : -1);
-            } while (date.dayOfWeek() > Qt::Friday);
+        if (date.dayOfWeek() <= Qt::Friday) {
+            rows.append(PriceRow(KanjiDay(date), open, std::max(open, close) + (i * 7) % 23,
+                                 std::min(open, close) - (i * 11) % 19, close,
+                                 150000 + (seed * 7919 + i * 104729) % 3000000,
+                                 i >= splitAt ? close / 2 : close));
         }
     }
     return rows;
 }
 
 QByteArray DailyPage(int rows, int seed, bool next, QByteArray rowBreak) {
-    return BuildPage(
-        {.rows = SampleRows(Period::Daily, QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000),
-         .rowBreak = rowBreak,
-         .nextLink = next ? QStringLiteral("次の50件") : QString()});
+    return BuildPage({.rows = SampleRows(QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000),
+                      .rowBreak = rowBreak,
+                      .nextLink = next ? QStringLiteral("次の50件") : QString()});
 }
 
 }  // namespace ardentix::testing

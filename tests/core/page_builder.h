@@ -5,8 +5,6 @@
 #include <QList>
 #include <QString>
 
-#include "parse/period.h"
-
 namespace ardentix::testing {
 
 // The seven cell texts of one page row; raw, when set, is written in their place.
@@ -19,22 +17,20 @@ PageRow RawRow(const QString& cells);
 // Numbers grouped with ",", the close in bold, as the quote service writes them.
 PageRow PriceRow(const QString& date, qint64 open, qint64 high, qint64 low, qint64 close,
                  qint64 volume, qint64 adjClose);
-QString KanjiDay(QDate date);    // "2003年12月5日"
-QString KanjiMonth(QDate date);  // "2003年12月"
+QString KanjiDay(QDate date);  // "2003年12月5日"
 
 struct PageShape {
     QList<PageRow> rows;
     QByteArray rowBreak = "\n";  // between "<tr" and "align=right>"
-    bool heading = true;         // a <th> heading row
     bool tableEnd = true;
     QString nextLink = {};  // e.g. "次の50件"
 };
 
 QByteArray BuildPage(const PageShape& shape);  // EUC-JP bytes
 
-// Bars newest first: trading days, Mondays or months. Prices walk from seed; rows from
-// splitAt on predate a 1:2 split (adjusted close = close / 2).
-QList<PageRow> SampleRows(Period period, QDate newest, int count, int seed, int splitAt);
+// Trading days newest first. Prices walk from seed; rows from splitAt on predate a 1:2 split
+// (adjusted close = close / 2).
+QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt);
 
 // Daily rows up to a week before 2024-01-05, one week further back for each seed; with a link
 // to a next page when asked.

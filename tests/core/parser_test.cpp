@@ -115,7 +115,7 @@ TEST(ParsePage, FiltersTheBytesAndReadsTheRowSection) {
 }
 
 TEST(ParsePage, KeepsAtMost500RowsAndStillReadsTheNextPageLink) {
-    QList<PageRow> rows = SampleRows(Period::Daily, QDate(2003, 12, 5), 50, 9, 1000);
+    QList<PageRow> rows = SampleRows(QDate(2003, 12, 5), 50, 9, 1000);
     rows[20].volume = QStringLiteral("9,999,999,999");  // never examined
     Download run;
     run.table->rowCount = 480;
