@@ -1,32 +1,78 @@
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCandlestickSeries>
 #include <QtCharts/QCandlestickSet>
 #include <functional>
+#include <span>
 
 #include "app/message_catalogue.h"
 #include "app/settings_file.h"
 #include "core/page_builder.h"
+#include "export/row_scaling.h"
 #include "locale/numbers.h"
+#include "retrieval/query_tables.h"
+#include "service/expected_days.h"
 #include "support/canned_server.h"
 #include "support/file_bytes.h"
+#include "support/program_run.h"
+#include "support/quote_service.h"
+#include "support/scripted_prompts.h"
 #include "ui/chart_window.h"
+#include "ui/frmMain.h"
 #include "ui/widget_prompts.h"
-#include "ui/window_fixture.h"
 
 using namespace ardentix;
 using namespace ardentix::testing;
 
 namespace {
 
-class Window : public WindowTest {
+int IndexOf(std::span<const ScaleEntry> scales, int divisor) {
+    return int(std::ranges::find(scales, divisor, &ScaleEntry::divisor) - scales.begin());
+}
+
+class Window : public ::testing::Test {
 protected:
+    std::unique_ptr<frmMain> Open(const QString& settingsDir, const QString& host = "127.0.0.1:9",
+                                  int timeoutMs = 2000) {
+        WindowContext context{settingsDir, host, [this] { return today; }, prompts, timeoutMs};
+        context.exportDirectory = exports.path();
+        return frmMain::Create(context);
+    }
+    template <class T = QWidget>
+    T* W(const char* name) const {
+        auto* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString Text(const char* label) const { return W<QLabel>(label)->text(); }
+    int ListLines() const { return W<QTreeWidget>("lvR")->topLevelItemCount(); }
+    QStringList Line(int index) const {
+        QStringList texts;
+        for (int column = 0; column < 6; ++column) {
+            texts << W<QTreeWidget>("lvR")->topLevelItem(index)->text(column);
+        }
+        return texts;
+    }
+    void Click(const char* name) { QTest::mouseClick(W<QPushButton>(name), Qt::LeftButton); }
+    void TypeCode(const QString& code) {
+        W<QLineEdit>("txtCD")->clear();
+        QTest::keyClicks(W<QLineEdit>("txtCD"), code);
+    }
+
     void SetUp() override {
         window = Open(dir.path(), server.host());
         ASSERT_NE(window, nullptr);
@@ -67,6 +113,11 @@ protected:
     }
 
     CannedServer server;
+    QDate today{2024, 1, 5};
+    QTemporaryDir dir;      // mervo.ini
+    QTemporaryDir exports;  // where the save button proposes its file
+    ScriptedPrompts prompts;
+    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(Window, StartsAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
@@ -359,6 +410,61 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
 
     window->close();
     EXPECT_FALSE(chart()->isVisible());
+}
+
+// The window saves the bars the quote service served; the tool, given the same inputs, writes
+// the same bytes.
+TEST_F(Window, SavesWhatTheQuoteServiceServedAsTheToolDoes) {
+    today = QDate(2024, 5, 17);
+    QuoteService service;
+    // What the daily case must save: the generated bars, volume in thousands, halves to even.
+    const auto rows = ExpectedDays({"7203", ".t"}, RangeStart(today, Period::Daily), today);
+    QByteArray file;
+    for (const QuoteRow& r : std::span(rows.data(), std::min<size_t>(rows.size(), kMaxRows))) {
+        file += r.ymd.toLatin1();
+        for (qint32 price : {r.open, r.high, r.low, r.close}) {
+            file += ',' + QByteArray::number(price);
+        }
+        file += ',' + QByteArray::number(*RoundHalfEven32(r.volume / 1000.0)) + "\r\n";
+    }
+    const struct {
+        const char *code, *period, *periodName, *marketName;
+        int market, price, volume, ymdForm;
+    } cases[] = {
+        {"7203", "optG_0", "daily", "auto", 0, 1, 1000, 0},
+        {"7204", "optG_1", "weekly", "osaka", 2, 10, 1, 1},
+        {"7208", "optG_2", "monthly", "nasdaq", 7, 1000, 1000000, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        prompts.calls.clear();
+        window = Open(dir.path(), service.host(), 30000);
+        ASSERT_NE(window, nullptr);
+        TypeCode(c.code);
+        W<QComboBox>("cmbCat")->setCurrentIndex(c.market);
+        W<QRadioButton>(c.period)->setChecked(true);
+        Click("cmdDwn");
+        ASSERT_TRUE(prompts.calls.empty());
+        W<QComboBox>("cmbVbase_0")->setCurrentIndex(IndexOf(kPriceScales, c.price));
+        W<QComboBox>("cmbVbase_1")->setCurrentIndex(IndexOf(kVolumeScales, c.volume));
+        W<QComboBox>("cmbYmdForm")->setCurrentIndex(c.ymdForm);
+        prompts.fileNames = {dir.filePath("window.csv")};
+        Click("cmdPath");
+        const QByteArray saved = ReadBytes(dir.filePath("window.csv"));
+
+        const auto run = RunProgram(
+            ARDENTIX_GET_PROGRAM,
+            {"--market", c.marketName, "--period", c.periodName, "--end", "2024-05-17",
+             "--price-scale", QString::number(c.price), "--volume-scale", QString::number(c.volume),
+             "--date-form", c.ymdForm == 0 ? "yymmdd" : "kanji", "--out", "-", "--host",
+             service.host(), c.code});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_GT(saved.count("\r\n"), 300);
+        EXPECT_EQ(run.out, saved);
+        if (c.ymdForm == 0) {
+            EXPECT_EQ(saved, file);
+        }
+    }
 }
 
 }  // namespace
