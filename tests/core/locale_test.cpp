@@ -37,7 +37,7 @@ TEST(ToInt32, AcceptsTheGrammarAndRoundsHalfToEvenOnTheDecimalDigits) {
         check(text, value, true);
     }
     for (const char16_t* text :
-         {u"", u"-", u"1 234", u",123", u"123,", u"1,,2", u"1.2.3", u".", u"１２"}) {
+         {u"", u"-", u"1 234", u",123", u"123,", u"1,,2", u"1.2.3", u".", u"--1", u"１２"}) {
         check(text, std::nullopt, false);
     }
     const std::pair<const char16_t*, std::optional<double>> doubles[] = {

@@ -77,7 +77,7 @@ TEST(ParsePage, FiltersTheBytesAndReadsTheRowSection) {
         return BuildPage({.rows = rows, .rowBreak = rowBreak, .tableEnd = end});
     };
     // One row and no table end: the last row loses the section's final character, a NUL when
-    // the filter dropped or merged a byte, else the ">" of the seventh "</td>".
+    // the filter dropped a byte, else the ">" of the seventh "</td>".
     const auto bare = [](QByteArray prefix, QByteArray rowBreak) {
         return prefix + "<tr" + rowBreak + "align=right><td>2003/12/5/</td>" +
                QByteArray("<td>1</td>").repeated(6) + "!";
@@ -173,9 +173,10 @@ TEST(ParseRow, CutsCellsFromTheFirstTagsAfterThePreviousCellAndRestatesPrices) {
         for (const QString& cell : QString::fromLatin1(cells).split(u'|')) {
             row += "<td>" + cell + "</td>";
         }
-        QuoteRow slot;  // a failed row leaves no row
-        const bool accepted = detail::ParseRow(row, Period::Daily, slot) == RowResult::Accepted;
-        EXPECT_EQ(accepted ? slot : QuoteRow{}, expected) << cells;
+        QuoteRow slot;  // a row that fails ends the page: it is never skipped
+        const RowResult result = detail::ParseRow(row, Period::Daily, slot);
+        EXPECT_EQ(result, expected.ymd.isEmpty() ? RowResult::Failed : RowResult::Accepted);
+        EXPECT_EQ(result == RowResult::Accepted ? slot : QuoteRow{}, expected) << cells;
     }
     const std::pair<const char16_t*, std::optional<double>> closes[] = {
         {u"<b>1,234</b>", 1234}, {u"<b>12.5</b>", 125}, {u"", 0}, {u"<b>1,,2</b>", {}}};
@@ -193,6 +194,7 @@ TEST(LfFmtDate, GivesEachPeriodItsDateText) {
                                         {u"2003|12|29|", u"031229", u"040102", u"031200"},
                                         {u"2003|12|", u"031201", u"031205", u"031200"},
                                         {u"|", u"", u"", u""},
+                                        {u"||", nullptr, nullptr, nullptr},
                                         {u"2003|2|30|", nullptr, nullptr, nullptr}};
     for (const auto& c : cases) {
         for (int p = 0; p < 3; ++p) {

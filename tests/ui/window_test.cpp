@@ -78,7 +78,10 @@ protected:
         window->show();
         TypeCode("7203");
     }
-    void TearDown() override { window.reset(); }  // its open connection would hold the server
+    void TearDown() override {  // no box of a closing window may call into a finished test
+        prompts.whileOpen = nullptr;
+        window.reset();
+    }
     void PutRows(std::initializer_list<QuoteRow> rows) {
         window->quoteTable().Clear();
         for (const QuoteRow& row : rows) {
@@ -141,9 +144,12 @@ TEST_F(Window, StartsAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
 TEST_F(Window, SettingsFailureShowsOneBoxAndNoWindow) {
     window.reset();
     WriteBytes(dir.filePath("plain"), "x");
+    WriteBytes(zidodu::IniPath(exports.path()), "YMDFORM=abc\r\n");
     EXPECT_EQ(Open(dir.filePath("plain/sub")), nullptr);
-    ASSERT_EQ(prompts.calls.size(), 1u);
+    EXPECT_EQ(Open(exports.path()), nullptr);
+    ASSERT_EQ(prompts.calls.size(), 2u);
     EXPECT_EQ(prompts.calls[0].text, CatalogueText(102).value());
+    EXPECT_EQ(prompts.calls[1].text, CatalogueText(103).value());
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         EXPECT_EQ(qobject_cast<frmMain*>(widget), nullptr);
     }
@@ -279,6 +285,7 @@ TEST_F(Window, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
     Click("cmdDwn");
     ASSERT_EQ(prompts.calls.size(), 1u);
     EXPECT_EQ(prompts.calls[0].text, QStringLiteral("コードを入力してください。"));
+    EXPECT_EQ(prompts.calls[0].title, QStringLiteral("株価取得"));
     EXPECT_EQ(ListLines(), 0);
     EXPECT_EQ(Text("lblCount") + Text("lblMei"), QStringLiteral("0行読込み"));
     EXPECT_EQ(window->PriceDivisor() * 10000 + window->VolumeDivisor(), 11000);
@@ -461,6 +468,7 @@ TEST_F(Window, SavesWhatTheQuoteServiceServedAsTheToolDoes) {
             EXPECT_EQ(saved, file);
         }
     }
+    window.reset();  // before the service it holds a connection to
 }
 
 }  // namespace
