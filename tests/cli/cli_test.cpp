@@ -147,6 +147,8 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         // 24年05月16日 in code page 932 below a yymmdd date.
         {daily, "2024-05-17", 0, 0, "240516,", "24\224N05\214\21616\223\372,", "2024-05-17",
          Unreadable, "line 2: its date is not in the form of line 1"},
+        {kanji, "2024-05-17", 0, 0, "\224N05\214\21616", "x05\214\21616", "2024-05-17", Unreadable,
+         "line 2:"},  // 24x05月16日: nine characters, but no kanji date
         {weekly, "2024-05-17", 0, 0, "240517,", "240516,", "2024-05-17", Unreadable,
          "line 1: \"240516\" is not a weekly date"},
     };
