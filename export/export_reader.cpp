@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "locale/codepage.h"
-#include "locale/dates.h"
+#include "parse/date_rule.h"
 
 namespace ardentix {
 namespace {
@@ -38,24 +38,7 @@ QString PeriodWord(Period period) {
 
 }  // namespace
 
-std::optional<QDate> ExportRowDate(QStringView ymd, Period period) {
-    if (ymd.size() != 6 || !IsDigits(ymd)) {
-        return std::nullopt;
-    }
-    const QStringView day = ymd.mid(4, 2);
-    if ((period == Period::Monthly) != (day == u"00")) {
-        return std::nullopt;
-    }
-    const QString text =
-        u"%1/%2/%3"_s.arg(ymd.mid(0, 2), ymd.mid(2, 2), period == Period::Monthly ? u"01" : day);
-    const std::optional<QDate> date = ToDate(text);
-    if (!date || (period == Period::Weekly && date->dayOfWeek() != Qt::Friday)) {
-        return std::nullopt;
-    }
-    return date;
-}
-
-ExportReadResult ReadExportBytes(QByteArrayView bytes, Period period) {
+ExportReadResult ReadExportBytes(QByteArrayView bytes, Period period, QDate endDate) {
     ExportReadResult result;
     int form = -1;
     qsizetype begin = 0;
@@ -76,7 +59,7 @@ ExportReadResult ReadExportBytes(QByteArrayView bytes, Period period) {
             return fail(u"not a date and five whole numbers"_s);
         }
         const auto [ymd, lineForm] = StoredDate(fields[0]);
-        const std::optional<QDate> date = ExportRowDate(ymd, period);
+        const std::optional<QDate> date = RowDate(ymd, period, endDate);
         if (!date) {
             return fail(u"\"%1\" is not a %2 date"_s.arg(fields[0], PeriodWord(period)));
         }

@@ -1,5 +1,7 @@
 #include "parse/date_rule.h"
 
+#include <algorithm>
+
 #include "locale/dates.h"
 
 namespace ardentix {
@@ -45,6 +47,30 @@ QDate NextFriday(QDate date) {
         }
     }
     return candidate;
+}
+
+int FullYear(int twoDigits, QDate endDate) {
+    const int latest = endDate.year() + 1;
+    return latest - ((latest - twoDigits) % 100 + 100) % 100;
+}
+
+std::optional<QDate> RowDate(QStringView ymd, Period period, QDate endDate) {
+    if (ymd.size() != 6 ||
+        !std::all_of(ymd.begin(), ymd.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return std::nullopt;
+    }
+    const auto number = [&](int at) {
+        return ymd[at].digitValue() * 10 + ymd[at + 1].digitValue();
+    };
+    const int day = number(4);
+    if ((period == Period::Monthly) != (day == 0)) {
+        return std::nullopt;
+    }
+    const QDate date(FullYear(number(0), endDate), number(2), period == Period::Monthly ? 1 : day);
+    if (!date.isValid() || (period == Period::Weekly && date.dayOfWeek() != Qt::Friday)) {
+        return std::nullopt;
+    }
+    return date;
 }
 
 }  // namespace ardentix

@@ -196,6 +196,7 @@ RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
     }
     slot.volume = *volume;
     slot.adjClose = *adjClose;
+    slot.pageClose = *close;
 
     const double ratio = double(*adjClose) / double(*close);
     if (!std::isfinite(ratio)) {

@@ -16,6 +16,9 @@ struct QuoteRow {
     qint32 close = 0;
     double volume = 0;  // always a whole number
     qint32 adjClose = 0;
+    // The close as the page wrote it, before restatement: adjClose / pageClose is the factor
+    // of every split after this bar.
+    qint32 pageClose = 0;
 
     bool operator==(const QuoteRow&) const = default;
 };

@@ -62,11 +62,14 @@ TEST(ParsePage, ReadsTheSamplePages) {
     }
     Download run;  // prices restated by adjusted close / close, halves to even
     ASSERT_EQ(run.Page(Fixture("daily_50.html")), 0);
-    EXPECT_EQ(run.table->rawRows[0], (QuoteRow{"031205", 991, 1031, 991, 1031, 157919, 1031}));
+    EXPECT_EQ(run.table->rawRows[0],
+              (QuoteRow{"031205", 991, 1031, 991, 1031, 157919, 1031, 1031}));
     // Ratio 1370/2741: 2752 -> 1375.498, 2755 -> 1376.997, 2734 -> 1366.501.
-    EXPECT_EQ(run.table->rawRows[30], (QuoteRow{"031024", 1375, 1377, 1367, 1370, 299789, 1370}));
+    EXPECT_EQ(run.table->rawRows[30],
+              (QuoteRow{"031024", 1375, 1377, 1367, 1370, 299789, 1370, 2741}));
     // Ratio 1/2: 2909 -> 1454.5 and 2965 -> 1482.5.
-    EXPECT_EQ(run.table->rawRows[49], (QuoteRow{"030929", 1454, 1482, 1451, 1472, 2289640, 1472}));
+    EXPECT_EQ(run.table->rawRows[49],
+              (QuoteRow{"030929", 1454, 1482, 1451, 1472, 2289640, 1472, 2944}));
     EXPECT_EQ(run.Page(Fixture("no_table.html")), 202);  // earlier pages' rows are kept
     EXPECT_EQ(run.table->rowCount, 50);
     EXPECT_FALSE(run.paging.hasNextPage);
@@ -160,10 +163,10 @@ TEST(ParseRow, CutsCellsFromTheFirstTagsAfterThePreviousCellAndRestatesPrices) {
     }
     const std::pair<const char*, QuoteRow> rows[] = {
         // open, high, low, close cell, volume, adjusted close
-        {"101|103|99|<b>100</b>|5|50", {"031205", 50, 52, 50, 50, 5, 50}},
-        {"1,000|1,010|990|<b>1,000</b>|7|3,000", {"031205", 3000, 3030, 2970, 3000, 7, 3000}},
-        {"101|103|99|1,234|5|1,234", {"031205", 101, 103, 99, 1234, 5, 1234}},
-        {"101.5|103|99|<b>100</b>|5|100", {"031205", 102, 103, 99, 100, 5, 100}},
+        {"101|103|99|<b>100</b>|5|50", {"031205", 50, 52, 50, 50, 5, 50, 100}},
+        {"1,000|1,010|990|<b>1,000</b>|7|3,000", {"031205", 3000, 3030, 2970, 3000, 7, 3000, 1000}},
+        {"101|103|99|1,234|5|1,234", {"031205", 101, 103, 99, 1234, 5, 1234, 1234}},
+        {"101.5|103|99|<b>100</b>|5|100", {"031205", 102, 103, 99, 100, 5, 100, 100}},
         {"2,000,000,000|1|1|<b>1</b>|5|2", {}},  // 4e9 after restating
         {"1|1|1|<b>3,000,000,000</b>|5|1", {}},
         {"1|1|1|<b>0</b>|5|0", {}},

@@ -25,7 +25,7 @@ inline std::vector<QuoteRow> ExpectedDays(const quote_service::Listing& listing,
         if (day->date >= start && day->date <= end) {
             rows.push_back({day->date.toString(QStringLiteral("yyMMdd")), restated(day->open),
                             restated(day->high), restated(day->low), restated(day->close),
-                            double(day->volume), day->adjClose});
+                            double(day->volume), day->adjClose, day->close});
         }
     }
     return rows;

@@ -75,7 +75,11 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
         const Walk walk =
             WalkPages(service, {{}, "7203", 1, period, QDate(2010, 1, 13), QDate(2020, 9, 16)});
         const auto rows = std::span(walk.table->rawRows.data(), walk.table->rowCount);
-        EXPECT_NE(std::ranges::find(rows, bar), rows.end()) << bar.ymd.toStdString();
+        const auto same = [&bar](QuoteRow row) {  // the page's close is not pinned here
+            row.pageClose = 0;
+            return row == bar;
+        };
+        EXPECT_NE(std::ranges::find_if(rows, same), rows.end()) << bar.ymd.toStdString();
     }
 }
 

@@ -11,6 +11,7 @@
 #include "export/export_writer.h"
 #include "export/row_scaling.h"
 #include "locale/patterns.h"
+#include "parse/date_rule.h"
 #include "retrieval/download_run.h"
 #include "retrieval/page_fetcher.h"
 #include "retrieval/query_tables.h"
@@ -94,7 +95,8 @@ private:
         hooks.pageAccepted = [&](int rowCount) {
             Say(code + QStringLiteral(": ") + FormatRowCount(rowCount));
             for (; stopAt.isValid() && !reached && dated < rowCount; ++dated) {
-                const auto date = ExportRowDate(table_->rawRows[dated].ymd, options_.period);
+                const auto date =
+                    RowDate(table_->rawRows[dated].ymd, options_.period, options_.endDate);
                 // A weekly or monthly file's newest bar is not compared (it may have been in
                 // progress), so the pages must reach a bar older than it.
                 reached =
@@ -149,8 +151,9 @@ private:
         if (saved.lines.empty()) {
             return Save(code, path);  // nothing to keep: the download was a full one
         }
-        const ExportReadResult fetched = ReadExportBytes(
-            ExportBytes(*table_, options_.ymdForm).value_or(QByteArray()), options_.period);
+        const ExportReadResult fetched =
+            ReadExportBytes(ExportBytes(*table_, options_.ymdForm).value_or(QByteArray()),
+                            options_.period, options_.endDate);
         if (!fetched.ok || fetched.lines.empty()) {
             Tell(code, QStringLiteral("the rows downloaded cannot be joined to %1 (%2): "
                                       "downloading it in full")
@@ -208,7 +211,7 @@ private:
         } else if (!file.open(QIODevice::ReadOnly)) {
             read.error = file.errorString();
         } else {
-            read = ReadExportBytes(file.readAll(), options_.period);
+            read = ReadExportBytes(file.readAll(), options_.period, options_.endDate);
         }
         return read;
     }
