@@ -16,7 +16,8 @@ bool IsDigits(QStringView text) {
 }
 
 bool IsWholeNumber(QStringView text) {
-    return IsDigits(text.startsWith(u'-') ? text.mid(1) : text);
+    return IsDigits(text.startsWith(u'-') ? text.mid(1) : text) &&
+           text.size() <= 19;  // fits 64 bits
 }
 
 // The stored date text of a date field and the form it is written in (0 "yymmdd", 1 the kanji
@@ -41,7 +42,7 @@ QString PeriodWord(Period period) {
 ExportReadResult ReadExportBytes(QByteArrayView bytes, Period period, QDate endDate) {
     ExportReadResult result;
     int form = -1;
-    qsizetype begin = 0;
+    qsizetype begin = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (int number = 1; begin < bytes.size(); ++number) {
         const auto fail = [&](const QString& why) {
             result.lines.clear();
@@ -70,10 +71,16 @@ ExportReadResult ReadExportBytes(QByteArrayView bytes, Period period, QDate endD
             return fail(u"not older than the line above it"_s);
         }
         form = lineForm;
-        result.lines.push_back({*date, bytes.sliced(begin, end + 2 - begin).toByteArray()});
+        ExportLine& read = result.lines.emplace_back();
+        read.date = *date;
+        for (int i = 0; i < 5; ++i) {
+            read.figures[i] = fields[i + 1].toLongLong();
+        }
+        read.bytes = bytes.sliced(begin, end + 2 - begin).toByteArray();
         begin = end + 2;
     }
     result.ok = true;
+    result.ymdForm = form;
     return result;
 }
 

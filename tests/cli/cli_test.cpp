@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "service/expected_days.h"
 #include "support/canned_server.h"
 #include "support/file_bytes.h"
 #include "support/program_run.h"
@@ -104,10 +105,11 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
     EXPECT_TRUE(incomplete.err.endsWith("0 saved, 1 incomplete, 0 failed\n"));
 }
 
-// Each file is made by a full download with the same options up to writtenAt (none when null),
-// its newest `drop` lines dropped, `keep` kept (0: all), `from` replaced by `to`, then updated up
-// to `end`. The result is the full download up to `end`, the new rows on top of the file, or the
-// file as it was: up to date, or unreadable and the update failed.
+// Each file is made by a full download with the options and `written` up to writtenAt (none
+// when null), its newest `drop` lines dropped, `keep` kept (0: all), `from` replaced by `to`,
+// then updated up to `end` with the options and `updated`. The result is the full download up
+// to `end`, the new rows on top of the file, or the file as it was: up to date (status 0), or
+// refused (status 1) because it cannot be read or joined.
 TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
     QuoteService service;
     QTemporaryDir dir;
@@ -116,59 +118,156 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         return RunTool(options << "--host" << service.host() << "--out" << out << "--end" << end
                                << "7203");
     };
-    enum Result { Full, OnTop, AsItWas, Unreadable };
-    const QStringList daily, kanji = {"--date-form", "kanji"};
+    enum Result { Full, OnTop, AsItWas, Refused };
+    const QStringList none, kanji = {"--date-form", "kanji"};
     const QStringList weekly = {"--period", "weekly"};
     const struct {
-        QStringList options;
+        QStringList options, written, updated;
         const char* writtenAt;
         int drop, keep;
         const char *from, *to, *end;
         Result result;
         const char* said;
     } cases[] = {
-        {{}, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, "(500 rows, 3 new, 1 request)"},
-        // 000104 is newer than 991230.
-        {kanji, "2000-01-07", 4, 0, "", "", "2000-01-07", Full, "(500 rows, 4 new, 1 request)"},
-        // Written on a Wednesday: its newest bar held three days of the week, now five.
-        {weekly, "2024-05-15", 0, 0, "", "", "2024-05-17", Full, "(500 rows, 1 new, 1 request)"},
-        {{}, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, "(565 rows, 65 new, 2 requests)"},
-        {{}, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, "(5 rows, 2 new, 1 request)"},
-        {{}, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, "up to date (500 rows, 0 new"},
-        // A price differs, as after a split.
-        {{}, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Full, "13 (a split"},
-        // The file's newest week ends the first page and is not compared: a later page must be.
-        {weekly, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Full, "02 (a split"},
-        {{}, nullptr, 0, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new, 10 requests)"},
-        {{}, "2020-05-15", 0, 0, "", "", "2024-05-17", Full, "older than the rows downloaded"},
-        {{}, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", Unreadable, "line 4:"},
-        {{}, "2024-05-17", 0, 0, "240517,", "240517,0,", "2024-05-17", Unreadable, "line 1: not a"},
-        {{}, "2024-05-17", 0, 0, "240516,", "240517,", "2024-05-17", Unreadable, "line 2: not"},
+        {none, none, none, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, "(500 rows, 3 new, 1 r"},
+        // 000104 is newer than 991230; so is 300104 than 291230, and 270101 (the Friday after the
+        // week of a run ending 2026-12-30) than 261225.
+        {kanji, none, none, "2000-01-07", 4, 0, "", "", "2000-01-07", Full, "(500 rows, 4 new"},
+        {none, none, none, "2029-12-20", 0, 0, "", "", "2030-01-10", OnTop, "(511 rows, 11 new"},
+        {none, none, none, "2030-01-10", 0, 0, "", "", "2030-01-17", OnTop, "(505 rows, 5 new"},
+        {weekly, none, none, "2026-12-30", 1, 0, "", "", "2026-12-30", Full, "(500 rows, 1 new"},
+        // Written on a Wednesday: its newest bar held three days of the week, now five. And
+        // during trading hours: its newest day's figures were not yet the day's.
+        {weekly, none, none, "2024-05-15", 0, 0, "", "", "2024-05-17", Full, "(500 rows, 1 new"},
+        {none, none, none, "2024-05-17", 0, 0, "240517,", "240517,1", "2024-05-17", Full,
+         "(500 rows, 1 new, 1 request)"},
+        // Neither the date form nor the period given: both are the file's own.
+        {none, kanji, none, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, "(500 rows, 3 new"},
+        {none, weekly, none, "2024-05-10", 0, 0, "", "", "2024-05-17", OnTop, "(501 rows, 1 new"},
+        {none, none, none, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, "(565 rows, 65 new, 2"},
+        {none, none, none, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, "(5 rows, 2 new, 1 r"},
+        {none, none, none, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, "up to date (500 r"},
+        {none, none, none, "2024-05-17", 0, 0, "240517",
+         "\xEF\xBB\xBF"
+         "240517",
+         "2024-05-17", AsItWas, "up to date"},
+        // A price differs where no split explains it; the file's newest week is not compared,
+        // so a later page must be.
+        {none, none, none, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Refused,
+         "differs from the service's rows at 2024-05-13: the file is left"},
+        {weekly, none, none, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Refused,
+         "at 2023-06-02"},
+        {none,
+         none,
+         {"--price-scale", "10", "--volume-scale", "1"},
+         "2024-05-17",
+         0,
+         0,
+         "",
+         "",
+         "2024-05-17",
+         Refused,
+         "(written with --price-scale 1 --volume-scale 1000?)"},
+        {none, none, kanji, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
+         "written with --date-form yymmdd"},
+        {none,
+         weekly,
+         {"--period", "monthly"},
+         "2024-05-17",
+         0,
+         0,
+         "",
+         "",
+         "2024-05-17",
+         Refused,
+         "written with --period weekly"},
+        {none, none, none, "2020-05-15", 0, 0, "", "", "2024-05-17", Refused,
+         "ends on 2020-05-15, before the oldest row the service gives (2022-06-13)"},
+        {none,
+         none,
+         {"--replace"},
+         "2020-05-15",
+         0,
+         0,
+         "",
+         "",
+         "2024-05-17",
+         Full,
+         "the old file is kept as "},
+        {none, none, none, nullptr, 0, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new, 10 r"},
+        {none, none, none, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", Refused,
+         "line 4:"},
+        {none, none, none, "2024-05-17", 0, 0, "240517,", "240517,0,", "2024-05-17", Refused,
+         "line 1: not a"},
+        {none, none, none, "2024-05-17", 0, 0, "240516,", "240517,", "2024-05-17", Refused,
+         "line 2: not"},
         // 24年05月16日 in code page 932 below a yymmdd date.
-        {daily, "2024-05-17", 0, 0, "240516,", "24\224N05\214\21616\223\372,", "2024-05-17",
-         Unreadable, "line 2: its date is not in the form of line 1"},
-        {kanji, "2024-05-17", 0, 0, "\224N05\214\21616", "x05\214\21616", "2024-05-17", Unreadable,
-         "line 2:"},  // 24x05月16日: nine characters, but no kanji date
-        {weekly, "2024-05-17", 0, 0, "240517,", "240516,", "2024-05-17", Unreadable,
-         "line 1: \"240516\" is not a weekly date"},
+        {none, none, none, "2024-05-17", 0, 0, "240516,", "24\224N05\214\21616\223\372,",
+         "2024-05-17", Refused, "line 2: its date is not in the form of line 1"},
+        {kanji, none, none, "2024-05-17", 0, 0, "\224N05\214\21616", "x05\214\21616", "2024-05-17",
+         Refused, "line 2:"},  // 24x05月16日: nine characters, but no kanji date
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
         QFile::remove(file);
         QByteArray saved;
         if (c.writtenAt) {
-            run(c.options, c.writtenAt, file);
+            run(c.options + c.written, c.writtenAt, file);
             const QList<QByteArray> lines = ReadBytes(file).split('\n');
             saved = lines.mid(c.drop, c.keep ? c.keep : -1).join('\n') + (c.keep ? "\n" : "");
             WriteBytes(file, saved.replace(c.from, c.to));
         }
-        run(c.options, c.end, dir.filePath("full.csv"));
+        run(c.options + c.written, c.end, dir.filePath("full.csv"));
         const QByteArray full = ReadBytes(dir.filePath("full.csv"));
-        const auto update = run(QStringList{"--update"} << c.options, c.end, file);
-        EXPECT_EQ(update.status, c.result == Unreadable ? 1 : 0);
+        const auto update = run(QStringList{"--update"} << c.options + c.updated, c.end, file);
+        EXPECT_EQ(update.status, c.result == Refused ? 1 : 0);
         EXPECT_TRUE(update.err.contains(c.said)) << update.err.toStdString();
         const QByteArray top = full.left(full.indexOf(saved.left(saved.indexOf('\n') + 1))) + saved;
         EXPECT_EQ(ReadBytes(file), c.result == Full ? full : c.result == OnTop ? top : saved);
+        const QStringList backups = QDir(dir.path()).entryList({"saved.csv.*.bak"});
+        EXPECT_EQ(backups.size(), c.updated.contains("--replace") ? 1 : 0);
+        for (const QString& backup : backups) {
+            EXPECT_EQ(ReadBytes(dir.filePath(backup)), saved);
+            QFile::remove(dir.filePath(backup));
+        }
+    }
+}
+
+// 7203 splits 1:2 on 9 July 2020. A file that reaches back past what one download gives keeps
+// every row across the split: the service's rows where it has them, older rows restated by the
+// page's own factor, as the generated history restates them to within a yen.
+TEST(CommandLine, UpdateRestatesTheFileForASplitSinceItWasWritten) {
+    QuoteService service;
+    QTemporaryDir dir;
+    const auto update = [&](const char* end, QStringList options = {}) {
+        return RunTool(options << "--quiet"
+                               << "--update"
+                               << "--host" << service.host() << "--end" << end << "--volume-scale"
+                               << "1"
+                               << "7203",
+                       dir.path());
+    };
+    update("2020-01-10");
+    update("2020-06-30");
+    const QByteArray written = ReadBytes(dir.filePath("zubD7203.csv"));
+    ASSERT_EQ(written.count("\r\n"), 622);
+    const auto otherForm = update("2020-07-10", {"--date-form", "kanji"});
+    EXPECT_TRUE(otherForm.status == 1 && otherForm.err.contains("written with --date-form yymmdd"));
+    EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")), written);
+    EXPECT_EQ(update("2020-07-10").err,
+              "ardentix-get: 7203: restated 130 older rows by the factor 0.5\n");
+    const QList<QByteArray> lines = ReadBytes(dir.filePath("zubD7203.csv")).split('\n');
+    ASSERT_EQ(lines.size(), 630 + 1);
+    const auto truth = ExpectedDays({"7203", ".t"}, QDate(2017, 1, 1), QDate(2020, 7, 10));
+    for (int i = 0; i < 630; ++i) {
+        const QList<QByteArray> fields = lines[i].trimmed().split(',');
+        const ardentix::QuoteRow& day = truth[i];
+        ASSERT_EQ(fields[0], day.ymd.toLatin1());
+        const qint32 prices[] = {day.open, day.high, day.low, day.close};
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_LE(std::abs(fields[k + 1].toInt() - prices[k]), 1) << lines[i].toStdString();
+        }
+        EXPECT_EQ(fields[5].toDouble(), day.volume);
     }
 }
 

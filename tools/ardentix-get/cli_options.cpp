@@ -17,8 +17,6 @@ using namespace Qt::StringLiterals;
 // In the order of kMarkets, of the period options and of the date-format list.
 const QStringList kMarketNames = {u"auto"_s,    u"tokyo"_s,   u"osaka"_s, u"nagoya"_s,
                                   u"sapporo"_s, u"fukuoka"_s, u"otc"_s,   u"nasdaq"_s};
-const QStringList kPeriodNames = {u"daily"_s, u"weekly"_s, u"monthly"_s};
-const QStringList kDateForms = {u"yymmdd"_s, u"kanji"_s};
 
 // Follows Qt's "Usage: PROGRAM [options] CODE..." line.
 const QString kDescription =
@@ -122,7 +120,7 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
     const QStringList volumes = Divisors(kVolumeScales);
     options.priceDivisor = prices[Choice(parser, u"price-scale"_s, prices)].toInt();
     options.volumeDivisor = volumes[Choice(parser, u"volume-scale"_s, volumes)].toInt();
-    options.ymdForm = Choice(parser, u"date-form"_s, kDateForms);
+    options.ymdForm = Choice(parser, u"date-form"_s, kDateFormNames);
     options.outFile = FileName(parser, u"out"_s);
     options.outDir = parser.value(u"out-dir"_s);
     options.host = parser.value(u"host"_s);
@@ -131,6 +129,10 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
     options.update = parser.isSet(u"update"_s);
     Require(!options.update || options.outFile != u"-",
             u"--update: needs a file to read, not --out -"_s);
+    options.replace = parser.isSet(u"replace"_s);
+    Require(!options.replace || options.update, u"--replace: only used with --update"_s);
+    options.periodGiven = parser.isSet(u"period"_s);
+    options.ymdFormGiven = parser.isSet(u"date-form"_s);
     options.codes = parser.positionalArguments();
     if (parser.isSet(u"codes-from"_s)) {
         options.codes += ReadCodes(parser.value(u"codes-from"_s));
@@ -176,8 +178,12 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
          u"FILE"_s},
         {u"update"_s,
          u"keep each existing file and add only the newer rows, asking for pages only until "
-         u"they reach the file's; a file whose rows differ from the service's is downloaded "
-         u"anew"_s},
+         u"they reach the file's; its period and date form are the file's own, its rows are "
+         u"restated for a split since it was written, and a file whose rows differ from the "
+         u"service's otherwise is left as it was"_s},
+        {u"replace"_s,
+         u"with --update: a file that cannot be joined is replaced by a full download and kept "
+         u"beside it as FILE.YYYYMMDD-HHMMSS.bak"_s},
         {u"quiet"_s, u"no progress and no summary; messages still appear"_s},
         {u"page"_s, u"parse one saved chart page; print its rows, unscaled, on standard output"_s,
          u"FILE"_s},

@@ -9,6 +9,11 @@
 
 namespace ardentix::cli {
 
+// The values of --period and --date-form, in the order of Period and of the date forms.
+inline const QStringList kPeriodNames = {QStringLiteral("daily"), QStringLiteral("weekly"),
+                                         QStringLiteral("monthly")};
+inline const QStringList kDateFormNames = {QStringLiteral("yymmdd"), QStringLiteral("kanji")};
+
 // Download the codes and save one export file per code.
 struct DownloadOptions {
     QStringList codes;  // command-line codes first, then those of --codes-from
@@ -22,7 +27,11 @@ struct DownloadOptions {
     QString outDir;
     QString host;
     bool quiet = false;
-    bool update = false;  // add to the existing files only the rows newer than theirs
+    bool update = false;   // add to the existing files only the rows newer than theirs
+    bool replace = false;  // with update: a file that cannot be joined is downloaded anew
+    // Given on the command line; else an updated file's own period and date form are taken.
+    bool periodGiven = false;
+    bool ymdFormGiven = false;
 };
 
 // Parse one saved chart page and print what the parser made of it.

@@ -1,5 +1,6 @@
 #include "tools/ardentix-get/download_command.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include "retrieval/download_run.h"
 #include "retrieval/page_fetcher.h"
 #include "retrieval/query_tables.h"
+#include "tools/ardentix-get/saved_file.h"
 #include "tools/ardentix-get/stop_signal.h"
 #include "tools/ardentix-get/terminal_prompts.h"
 #include "tools/ardentix-get/update_merge.h"
@@ -49,7 +51,8 @@ private:
 class Downloader {
 public:
     Downloader(const DownloadOptions& options, TerminalPrompts& prompts)
-        : options_(options),
+        : given_(options),
+          options_(options),
           prompts_(prompts),
           fetcher_(manager_),
           source_(fetcher_, options.host) {
@@ -57,6 +60,7 @@ public:
     }
 
     CodeEnd Run(const QString& code) {
+        options_ = given_;  // an updated file may bring its own period and date form
         prompts_.setSubject(code);
         source_.requests = 0;
         const QString path =
@@ -97,10 +101,9 @@ private:
             for (; stopAt.isValid() && !reached && dated < rowCount; ++dated) {
                 const auto date =
                     RowDate(table_->rawRows[dated].ymd, options_.period, options_.endDate);
-                // A weekly or monthly file's newest bar is not compared (it may have been in
-                // progress), so the pages must reach a bar older than it.
-                reached =
-                    date && (options_.period == Period::Daily ? *date <= stopAt : *date < stopAt);
+                // The file's newest bar is not compared (it may have been written before its
+                // day, week or month was over), so the pages must reach a bar older than it.
+                reached = date && *date < stopAt;
             }
             return !StopRequested() && !reached;
         };
@@ -134,33 +137,55 @@ private:
         return complete_ ? CodeEnd::Saved : CodeEnd::Incomplete;
     }
 
-    // Asks for pages only until they reach the file's newest row, then puts the newer rows
-    // on top of the file's. The file is replaced by a full download when the rows both hold
-    // differ, and left as it was when it cannot be read or the new rows cannot be joined.
+    // Asks for pages only until they reach the file's newest row, then puts the newer rows on
+    // top of the file's, restated for any split since. A file that cannot be read or joined is
+    // left as it was (with --replace: replaced by a full download, kept beside it as a backup).
     CodeEnd Update(const QString& code, const QString& path) {
-        const ExportReadResult saved = ReadSaved(path);
-        if (!saved.ok) {
+        QFile file(path);
+        SavedFile saved;
+        if (!QFileInfo(path).isFile()) {
+            saved.read.error = QStringLiteral("not a regular file");
+        } else if (!file.open(QIODevice::ReadOnly)) {
+            saved.read.error = file.errorString();
+        } else {
+            saved = ReadSavedFile(file.readAll(),
+                                  given_.periodGiven ? std::optional(given_.period) : std::nullopt,
+                                  options_.endDate);
+        }
+        if (!saved.read.ok) {
             Tell(code, QStringLiteral("cannot update %1: %2; the file is left as it was")
-                           .arg(path, saved.error));
+                           .arg(path, saved.read.error));
             return CodeEnd::Failed;
         }
-        if (const std::optional<CodeEnd> failed =
-                Fetch(code, saved.lines.empty() ? QDate() : saved.lines.front().date)) {
+        const std::vector<ExportLine>& lines = saved.read.lines;
+        if (given_.periodGiven && saved.period != given_.period) {
+            return Refuse(code, path,
+                          QStringLiteral("was written with --period %1")
+                              .arg(kPeriodNames[int(saved.period)]));
+        }
+        if (given_.ymdFormGiven && saved.read.ymdForm >= 0 &&
+            saved.read.ymdForm != given_.ymdForm) {
+            return Refuse(code, path,
+                          QStringLiteral("was written with --date-form %1")
+                              .arg(kDateFormNames[saved.read.ymdForm]));
+        }
+        options_.period = saved.period;
+        options_.ymdForm = std::max(saved.read.ymdForm, 0);
+        if (lines.empty()) {
+            return Download(code, path);  // nothing to keep
+        }
+        const QDate newest = lines.front().date;
+        if (const std::optional<CodeEnd> failed = Fetch(code, newest)) {
             return *failed;
         }
-        if (saved.lines.empty()) {
-            return Save(code, path);  // nothing to keep: the download was a full one
+        // After a split the service's rows are worth more than the file's restated ones, which
+        // may be a yen off: take as many of them as a download gives.
+        if (SplitFactor(newest).value_or(1) != 1) {
+            if (const std::optional<CodeEnd> failed = Fetch(code, {})) {
+                return *failed;
+            }
         }
-        const ExportReadResult fetched =
-            ReadExportBytes(ExportBytes(*table_, options_.ymdForm).value_or(QByteArray()),
-                            options_.period, options_.endDate);
-        if (!fetched.ok || fetched.lines.empty()) {
-            Tell(code, QStringLiteral("the rows downloaded cannot be joined to %1 (%2): "
-                                      "downloading it in full")
-                           .arg(path, fetched.error));
-            return Download(code, path);
-        }
-        const UpdateMerge merge = MergeUpdate(saved.lines, fetched.lines, options_.period);
+        const UpdateMerge merge = MergeWith(lines, newest);
         switch (merge.outcome) {
             case UpdateMerge::Gap:
                 if (!complete_) {
@@ -169,20 +194,28 @@ private:
                                    .arg(path));
                     return CodeEnd::Failed;
                 }
-                Tell(code, QStringLiteral("%1 is older than the rows downloaded reach: replaced "
-                                          "by them")
-                               .arg(path));
-                return Save(code, path);
+                return Refuse(code, path,
+                              QStringLiteral("ends on %1, before the oldest row the service gives "
+                                             "(%2)")
+                                  .arg(Iso(newest), Iso(OldestDownloaded())));
             case UpdateMerge::Differs:
-                Tell(code, QStringLiteral("%1 differs from the service's rows at %2 (a split "
-                                          "since it was written?): downloading it in full")
-                               .arg(path, merge.differsOn.toString(Qt::ISODate)));
-                return Download(code, path);
+                return Refuse(code, path,
+                              QStringLiteral("differs from the service's rows at %1%2")
+                                  .arg(Iso(merge.differsOn), ScaleHint(lines, newest)));
             case UpdateMerge::Joined:
                 break;
         }
+        if (merge.restatedRows > 0) {
+            Tell(code, QStringLiteral("restated %1 older rows by the factor %2")
+                           .arg(merge.restatedRows)
+                           .arg(SplitFactor(newest).value_or(1), 0, 'g', 6));
+        }
         const QString tally = Tally(int(merge.bytes.count("\r\n")), merge.newRows);
-        if (merge.newRows == 0) {
+        QByteArray before;
+        for (const ExportLine& line : lines) {
+            before += line.bytes;
+        }
+        if (merge.bytes == before) {
             Say(QStringLiteral("%1: %2 is up to date %3").arg(code, path, tally));
             return CodeEnd::Saved;
         }
@@ -195,25 +228,100 @@ private:
         return CodeEnd::Saved;
     }
 
+    // The stored rows, as the file would hold them, joined to the file's lines.
+    UpdateMerge MergeWith(const std::vector<ExportLine>& lines, QDate newest) const {
+        const ExportReadResult fetched =
+            ReadExportBytes(ExportBytes(*table_, options_.ymdForm).value_or(QByteArray()),
+                            options_.period, options_.endDate);
+        if (!fetched.ok || fetched.lines.empty()) {
+            return {UpdateMerge::Differs, {}, 0, 0, newest};
+        }
+        return MergeUpdate(lines, fetched.lines, SplitFactor(newest).value_or(1));
+    }
+
+    // The service's adjusted close over its close on the date, as the page gave them: the
+    // factor of every split after that date. nullopt when no stored row has the date (the
+    // merge then finds the file's newest row missing).
+    std::optional<double> SplitFactor(QDate date) const {
+        for (int i = 0; i < table_->rowCount; ++i) {
+            const QuoteRow& row = table_->rawRows[i];
+            if (RowDate(row.ymd, options_.period, options_.endDate) == date) {
+                return SplitFactorOf(row.adjClose, row.pageClose);
+            }
+        }
+        return std::nullopt;
+    }
+
+    QDate OldestDownloaded() const {
+        for (int i = table_->rowCount - 1; i >= 0; --i) {
+            if (const auto date =
+                    RowDate(table_->rawRows[i].ymd, options_.period, options_.endDate)) {
+                return *date;
+            }
+        }
+        return {};
+    }
+
+    // ", as if written with --price-scale 10" when other scales make the rows agree: prices or
+    // volumes a power of ten apart say more about the options than about the stock.
+    QString ScaleHint(const std::vector<ExportLine>& lines, QDate newest) {
+        QString hint;
+        for (const ScaleEntry& price : kPriceScales) {
+            for (const ScaleEntry& volume : kVolumeScales) {
+                ScaleRows(*table_, price.divisor, volume.divisor);
+                if (hint.isEmpty() && MergeWith(lines, newest).outcome == UpdateMerge::Joined) {
+                    QStringList options;
+                    if (price.divisor != options_.priceDivisor) {
+                        options << QStringLiteral("--price-scale %1").arg(price.divisor);
+                    }
+                    if (volume.divisor != options_.volumeDivisor) {
+                        options << QStringLiteral("--volume-scale %1").arg(volume.divisor);
+                    }
+                    hint = QStringLiteral(" (written with %1?)").arg(options.join(u' '));
+                }
+            }
+        }
+        ScaleRows(*table_, options_.priceDivisor, options_.volumeDivisor);
+        return hint;
+    }
+
+    // The file is left as it was; with --replace it is replaced by a full download and kept
+    // beside it as NAME.YYYYMMDD-HHMMSS.bak, never over an earlier backup.
+    CodeEnd Refuse(const QString& code, const QString& path, const QString& why) {
+        if (!options_.replace) {
+            Tell(code, QStringLiteral("%1 %2: the file is left as it was (--replace replaces it "
+                                      "by a full download)")
+                           .arg(path, why));
+            return CodeEnd::Failed;
+        }
+        Tell(code, QStringLiteral("%1 %2: replacing it by a full download").arg(path, why));
+        options_ = given_;
+        if (const std::optional<CodeEnd> failed = Fetch(code, {})) {
+            return *failed;
+        }
+        const QString stem =
+            path + QDateTime::currentDateTime().toString(QStringLiteral(".yyyyMMdd-HHmmss"));
+        QString backup = stem + QStringLiteral(".bak");
+        for (int n = 2; QFileInfo::exists(backup); ++n) {
+            backup = stem + QStringLiteral("-%1.bak").arg(n);
+        }
+        QFile old(path);
+        if (!old.copy(backup)) {
+            Tell(code, QStringLiteral("cannot keep %1 as %2 (%3): the file is left as it was")
+                           .arg(path, backup, old.errorString()));
+            return CodeEnd::Failed;
+        }
+        Tell(code, QStringLiteral("the old file is kept as %1").arg(backup));
+        return Save(code, path);
+    }
+
+    static QString Iso(QDate date) { return date.toString(Qt::ISODate); }
+
     CodeEnd Download(const QString& code, const QString& path) {
         if (const std::optional<CodeEnd> failed = Fetch(code, {})) {
             return *failed;
         }
         return Save(code, path);
-    }
-
-    // A regular file's export rows.
-    ExportReadResult ReadSaved(const QString& path) const {
-        QFile file(path);
-        ExportReadResult read;
-        if (!QFileInfo(path).isFile()) {
-            read.error = QStringLiteral("not a regular file");
-        } else if (!file.open(QIODevice::ReadOnly)) {
-            read.error = file.errorString();
-        } else {
-            read = ReadExportBytes(file.readAll(), options_.period, options_.endDate);
-        }
-        return read;
     }
 
     // "(500 rows, 10 requests)"; with --update "(503 rows, 3 new, 1 request)".
@@ -241,7 +349,8 @@ private:
         return written;
     }
 
-    const DownloadOptions& options_;
+    const DownloadOptions& given_;
+    DownloadOptions options_;  // the given options, or an updated file's
     TerminalPrompts& prompts_;
     QNetworkAccessManager manager_;
     PageFetcher fetcher_;

@@ -1,57 +1,133 @@
 #include "tools/ardentix-get/update_merge.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ardentix::cli {
+namespace {
+
+QByteArrayView DateField(const ExportLine& line) {
+    return QByteArrayView(line.bytes).first(std::max<qsizetype>(line.bytes.indexOf(','), 0));
+}
+
+// The line with its prices restated by the factor, halves to even; the date as written.
+ExportLine Restated(const ExportLine& line, double factor) {
+    if (factor == 1) {
+        return line;
+    }
+    ExportLine restated = line;
+    restated.bytes = DateField(line).toByteArray();
+    for (int i = 0; i < 5; ++i) {
+        if (i < 4) {
+            restated.figures[i] = qint64(std::nearbyint(double(line.figures[i]) * factor));
+        }
+        restated.bytes += ',' + QByteArray::number(restated.figures[i]);
+    }
+    restated.bytes += "\r\n";
+    return restated;
+}
+
+bool Agrees(const ExportLine& restated, const ExportLine& downloaded, double factor) {
+    if (factor == 1) {
+        return restated.bytes == downloaded.bytes;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (std::abs(restated.figures[i] - downloaded.figures[i]) > 1) {
+            return false;
+        }
+    }
+    return restated.figures[4] == downloaded.figures[4] &&
+           DateField(restated) == DateField(downloaded);
+}
+
+}  // namespace
+
+double SplitFactorOf(qint32 adjClose, qint32 close) {
+    const double low = (adjClose - 0.5) / close;
+    const double high = (adjClose + 0.5) / close;
+    // Walk down the Stern-Brocot tree from 1/1: the first fraction within [low, high] has the
+    // smallest denominator there.
+    qint64 leftP = 0, leftQ = 1, rightP = 1, rightQ = 0;
+    for (int step = 0; step < 100000; ++step) {
+        const qint64 p = leftP + rightP;
+        const qint64 q = leftQ + rightQ;
+        const double mediant = double(p) / double(q);
+        if (mediant < low) {
+            leftP = p;
+            leftQ = q;
+        } else if (mediant > high) {
+            rightP = p;
+            rightQ = q;
+        } else {
+            return mediant;
+        }
+    }
+    return double(adjClose) / close;
+}
 
 UpdateMerge MergeUpdate(const std::vector<ExportLine>& file,
-                        const std::vector<ExportLine>& downloaded, Period period) {
+                        const std::vector<ExportLine>& downloaded, double factor) {
     UpdateMerge merge;
     const QDate newest = file.front().date;
     if (downloaded.back().date > newest) {
         return merge;
     }
-    const QDate provisional = period == Period::Daily ? QDate() : newest;
     const QDate low = std::max(file.back().date, downloaded.back().date);
+    // A download that ends before the file's newest line (an earlier end date) can only confirm
+    // the lines both hold, as they stand.
     const QDate high = std::min(newest, downloaded.front().date);
-    const auto overlap = [&](const std::vector<ExportLine>& lines) {
-        std::vector<const ExportLine*> within;
+    const bool older = high < newest;
+    const double compared = older ? 1 : factor;
+    // The newest line is compared only when the file holds no older one within the download.
+    const bool withNewest = !older && (file.size() == 1 || file[1].date < low);
+    const QDate last = older ? high : withNewest ? newest : QDate();
+    const auto within = [&](const std::vector<ExportLine>& lines) {
+        std::vector<const ExportLine*> found;
         for (const ExportLine& line : lines) {
-            if (line.date >= low && line.date <= high && line.date != provisional) {
-                within.push_back(&line);
+            if (line.date >= low && (line.date < high || line.date == last)) {
+                found.push_back(&line);
             }
         }
-        return within;
+        return found;
     };
-    const std::vector<const ExportLine*> saved = overlap(file);
-    const std::vector<const ExportLine*> fetched = overlap(downloaded);
-    // Nothing compared is nothing proven: a split since the file was written would go unseen.
-    if (saved.empty()) {
-        merge.outcome = UpdateMerge::Differs;
+    const std::vector<const ExportLine*> saved = within(file);
+    const std::vector<const ExportLine*> fetched = within(downloaded);
+    const bool holdsNewest =
+        older || std::any_of(downloaded.begin(), downloaded.end(),
+                             [&](const ExportLine& line) { return line.date == newest; });
+    merge.outcome = UpdateMerge::Differs;
+    if (!holdsNewest) {
         merge.differsOn = newest;
         return merge;
     }
     for (std::size_t i = 0; i < std::max(saved.size(), fetched.size()); ++i) {
-        if (i == saved.size() || i == fetched.size() || saved[i]->bytes != fetched[i]->bytes) {
-            merge.outcome = UpdateMerge::Differs;
+        if (i == saved.size() || i == fetched.size() || saved[i]->date != fetched[i]->date ||
+            !Agrees(Restated(*saved[i], compared), *fetched[i], compared)) {
             merge.differsOn = std::max(i < saved.size() ? saved[i]->date : QDate(),
                                        i < fetched.size() ? fetched[i]->date : QDate());
             return merge;
         }
     }
-    merge.outcome = UpdateMerge::Joined;
-    bool renewed = false;
-    for (const ExportLine& line : downloaded) {
-        if (line.date > newest || line.date == provisional) {
+    if (older) {
+        merge.outcome = UpdateMerge::Joined;
+        for (const ExportLine& line : file) {
             merge.bytes += line.bytes;
-            const bool renews = line.date == provisional;
-            merge.newRows += renews && line.bytes == file.front().bytes ? 0 : 1;
-            renewed = renewed || renews;
+        }
+        return merge;
+    }
+    merge.outcome = UpdateMerge::Joined;
+    for (const ExportLine& line : downloaded) {
+        if (line.date >= low) {
+            merge.bytes += line.bytes;
+            const bool renews =
+                line.date == newest && !Agrees(Restated(file.front(), factor), line, factor);
+            merge.newRows += line.date > newest || renews ? 1 : 0;
         }
     }
     for (const ExportLine& line : file) {
-        if (!renewed || line.date != provisional) {
-            merge.bytes += line.bytes;
+        if (line.date < low) {
+            merge.bytes += Restated(line, factor).bytes;
+            merge.restatedRows += factor == 1 ? 0 : 1;
         }
     }
     return merge;
