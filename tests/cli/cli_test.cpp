@@ -120,7 +120,7 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
     };
     enum Result { Full, OnTop, AsItWas, Refused };
     const QStringList none, kanji = {"--date-form", "kanji"};
-    const QStringList weekly = {"--period", "weekly"};
+    const QStringList weekly = {"--period", "weekly"}, replace = {"--replace"};
     const struct {
         QStringList options, written, updated;
         const char* writtenAt;
@@ -183,16 +183,7 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
          "written with --period weekly"},
         {none, none, none, "2020-05-15", 0, 0, "", "", "2024-05-17", Refused,
          "ends on 2020-05-15, before the oldest row the service gives (2022-06-13)"},
-        {none,
-         none,
-         {"--replace"},
-         "2020-05-15",
-         0,
-         0,
-         "",
-         "",
-         "2024-05-17",
-         Full,
+        {none, kanji, replace, "2020-05-15", 0, 0, "", "", "2024-05-17", Full,
          "the old file is kept as "},
         {none, none, none, nullptr, 0, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new, 10 r"},
         {none, none, none, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", Refused,

@@ -295,7 +295,6 @@ private:
             return CodeEnd::Failed;
         }
         Tell(code, QStringLiteral("%1 %2: replacing it by a full download").arg(path, why));
-        options_ = given_;
         if (const std::optional<CodeEnd> failed = Fetch(code, {})) {
             return *failed;
         }
