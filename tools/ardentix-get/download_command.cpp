@@ -262,8 +262,9 @@ private:
         return {};
     }
 
-    // ", as if written with --price-scale 10" when other scales make the rows agree: prices or
-    // volumes a power of ten apart say more about the options than about the stock.
+    // " (written with --price-scale 10?)" when other scales make the rows agree: prices or
+    // volumes a power of ten apart say more about the options than about the stock, and only
+    // the page's own factor, not a ratio of prices, can tell a split.
     QString ScaleHint(const std::vector<ExportLine>& lines, QDate newest) {
         QString hint;
         for (const ScaleEntry& price : kPriceScales) {
