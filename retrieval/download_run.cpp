@@ -4,6 +4,7 @@
 #include "app/prompts.h"
 #include "parse/page_parser.h"
 #include "retrieval/page_source.h"
+#include "retrieval/stock_code.h"
 
 namespace ardentix {
 namespace {
@@ -33,7 +34,7 @@ bool DownloadRun::CheckCode(const QString& code) {
     while (end > begin && code[end - 1] == u' ') {
         --end;
     }
-    if (begin == end) {
+    if (begin == end || HasControlCharacter(code)) {
         zidodu::ShowMsg(prompts_, 201, kStyleInformation, QStringLiteral("株価取得"));
         return false;
     }

@@ -40,7 +40,7 @@ class DownloadRun {
 public:
     DownloadRun(QuoteTable& table, PagingState& paging, PageSource& source, Prompts& prompts);
 
-    // False, after message 201, when the code holds nothing but spaces.
+    // False, after message 201, when the code holds nothing but spaces, or a control character.
     bool CheckCode(const QString& code);
 
     // One request at offset rowCount; true when pageBytes now holds at least 3 bytes.

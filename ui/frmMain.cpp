@@ -13,6 +13,7 @@
 #include "locale/patterns.h"
 #include "retrieval/download_run.h"
 #include "retrieval/query_tables.h"
+#include "retrieval/stock_code.h"
 #include "ui/chart_window.h"
 #include "ui/result_list.h"
 #include "ui/window_setup.h"
@@ -148,6 +149,11 @@ void frmMain::cmdDwn_Click() {
         return;
     }
     isBusy_ = true;
+    // The field itself takes the folded code: the caption, the chart's title and the proposed
+    // file name all read it.
+    if (const QString folded = FoldCode(ui->txtCD->text()); folded != ui->txtCD->text()) {
+        ui->txtCD->setText(folded);
+    }
     ResetRun();
     DownloadRun run(*table_, *paging_, fetcher_, context_.prompts);
     RunHooks hooks;

@@ -279,18 +279,22 @@ TEST_F(Window, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
     EXPECT_FALSE(window->IsBusy());
     EXPECT_EQ(Text("lblMei"), QStringLiteral(" 7203 自動 週 足"));
 
-    // A blank code clears the last result, scales included, and asks for nothing.
-    W<QComboBox>("cmbVbase_1")->setCurrentIndex(3);
-    TypeCode("  ");
-    Click("cmdDwn");
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("コードを入力してください。"));
-    EXPECT_EQ(prompts.calls[0].title, QStringLiteral("株価取得"));
-    EXPECT_EQ(ListLines(), 0);
-    EXPECT_EQ(Text("lblCount") + Text("lblMei"), QStringLiteral("0行読込み"));
-    EXPECT_EQ(window->PriceDivisor() * 10000 + window->VolumeDivisor(), 11000);
-    EXPECT_EQ(server.targets().size(), 3u);
-    EXPECT_EQ(Usable(), kAllUsable);
+    // A blank code, or one holding a control character, clears the last result, scales
+    // included, and asks for nothing.
+    for (const QString code : {"  ", "72\n3"}) {
+        prompts.calls.clear();
+        W<QComboBox>("cmbVbase_1")->setCurrentIndex(3);
+        W<QLineEdit>("txtCD")->setText(code);
+        Click("cmdDwn");
+        ASSERT_EQ(prompts.calls.size(), 1u);
+        EXPECT_EQ(prompts.calls[0].text, QStringLiteral("コードを入力してください。"));
+        EXPECT_EQ(prompts.calls[0].title, QStringLiteral("株価取得"));
+        EXPECT_EQ(ListLines(), 0);
+        EXPECT_EQ(Text("lblCount") + Text("lblMei"), QStringLiteral("0行読込み"));
+        EXPECT_EQ(window->PriceDivisor() * 10000 + window->VolumeDivisor(), 11000);
+        EXPECT_EQ(server.targets().size(), 3u);
+        EXPECT_EQ(Usable(), kAllUsable);
+    }
     window->close();  // accepted once the run is over
     EXPECT_FALSE(window->isVisible());
 }
@@ -372,7 +376,11 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
                                    QByteArray("ab"), DailyPage(30, 3, false)}) {
         server.Push(body);
     }
+    // Typed with an input method: the field takes the ASCII code that names the list and files.
+    W<QLineEdit>("txtCD")->setText(QStringLiteral("７２０３"));
     Click("cmdDwn");
+    EXPECT_EQ(W<QLineEdit>("txtCD")->text() + Text("lblMei"),
+              QStringLiteral("7203 7203 自動 ディリー"));
     for (const auto& [name, open] : ways) {
         SCOPED_TRACE(name);
         if (chart()) {
