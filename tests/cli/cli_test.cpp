@@ -27,7 +27,7 @@ QStringList Entries(const QString& folder) {
 // The tool's own refusals start with the option's name; Qt's name it in their sentence.
 TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
     QTemporaryDir dir;
-    WriteBytes(dir.filePath("page.html"), {});
+    WriteBytes(dir.filePath("page.html"), QByteArray(64, 'y') + '\n' + QByteArray(65, 'x'));
     const std::pair<QStringList, const char*> cases[] = {
         {{}, "no codes"},
         {{"--market", "tokio", "7203"}, "--market"},
@@ -43,6 +43,13 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
         {{"--page", "page.html", "--out", "x.csv"}, "--out"},
         {{"--page", "page.html", "--rows-before", "501"}, "--rows-before"},
         {{"../7203"}, "../7203"},
+        {{"7203", ""}, "\"\": a code"},
+        {{" "}, "\" \": a code"},
+        {{"72\n03"}, "\"72?03\": a code"},
+        {{"--codes-from", "page.html"}, "line 2: \"xxxxxxxxxxxxxxxxxxxx…\""},  // not all 65
+        {{"--out", ".", "7203"}, "--out: \".\""},
+        {{"--out", "/proc/x.csv", "7203"}, "--out: cannot write \"/proc/x.csv\""},  // no new file
+        {{"--out", "page.html/x.csv", "7203"}, "folder of \"page.html/x.csv\""},
     };
     for (const auto& [arguments, named] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
@@ -63,7 +70,9 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
     QTemporaryDir dir;
     // 1001 is not listed in Osaka and NOTB is no stock: the service answers a page without a
     // table. EMPT answers an empty body, TWOB two bytes, HALF closes the connection mid-body.
-    WriteBytes(dir.filePath("list"), "# list\n7204\r\n\n  2008  # comment\n1001\nNOTB\nEMPT\n");
+    // A byte-order mark starts it; ７２０４ is 7204 again, as an input method types it.
+    WriteBytes(dir.filePath("list"),
+               "\xEF\xBB\xBF# list\n7204\r\n\n  2008  # comment\n1001\nNOTB\nEMPT\n７２０４\n");
     const QStringList options = {"--market=osaka", "--period=weekly", "--end=2024-05-17",
                                  "--date-form=kanji", "--host=" + service.host()};
     // A folder where 7208's file should go: it cannot be written.
@@ -208,8 +217,8 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
             saved = lines.mid(c.drop, c.keep ? c.keep : -1).join('\n') + (c.keep ? "\n" : "");
             WriteBytes(file, saved.replace(c.from, c.to));
         }
-        run(c.options + c.written, c.end, dir.filePath("full.csv"));
-        const QByteArray full = ReadBytes(dir.filePath("full.csv"));
+        run(c.options + c.written, c.end, dir.filePath("made/full.csv"));  // the folder made
+        const QByteArray full = ReadBytes(dir.filePath("made/full.csv"));
         const auto update = run(QStringList{"--update"} << c.options + c.updated, c.end, file);
         EXPECT_EQ(update.status, c.result == Refused ? 1 : 0);
         EXPECT_TRUE(update.err.contains(c.said)) << update.err.toStdString();

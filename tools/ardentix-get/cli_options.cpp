@@ -4,10 +4,17 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "export/row_scaling.h"
 #include "parse/quote_table.h"
+#include "retrieval/stock_code.h"
 
 namespace ardentix::cli {
 namespace {
@@ -78,18 +85,73 @@ bool IsHostAndPort(const QString& value) {
     return match.hasMatch() && (match.captured(1).isEmpty() || (port >= 1 && port <= 65535));
 }
 
-// One code a line; "#" starts a comment; blanks around a code and blank lines are dropped.
+// A code as a refusal quotes it: on one line.
+QString Shown(QString code) {
+    std::ranges::replace_if(
+        code, [](QChar c) { return c.category() == QChar::Other_Control; }, u'?');
+    return u'"' + code + u'"';
+}
+
+// One code a line; "#" starts a comment; blanks around a code and blank lines are dropped. A
+// code longer than any code is a file that is no list.
 QStringList ReadCodes(const QString& path) {
+    constexpr qsizetype kLongest = 64, kQuoted = 20;
     QFile file(path);
     const bool opened =
         path == u"-" ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
     Require(opened, u"--codes-from: cannot read %1: %2"_s.arg(path, file.errorString()));
+    // fromUtf8 drops a byte-order mark at the start.
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
     QStringList codes;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        codes << line.left(line.indexOf(u'#')).trimmed();
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        const QString code = lines[index].left(lines[index].indexOf(u'#')).trimmed();
+        Require(code.size() <= kLongest,
+                u"--codes-from: line %1: %2 is longer than %3 characters"_s.arg(index + 1)
+                    .arg(Shown(code.left(kQuoted) + u'…'))
+                    .arg(kLongest));
+        codes << code;
     }
     codes.removeAll(QString());
     return codes;
+}
+
+// Why the file cannot be written as the saved file will be (a new file made beside it and
+// renamed over it, or the existing one written in place), or nothing. Tried by opening, since
+// permission bits do not stop root.
+QString WriteRefusal(const QFileInfo& target) {
+    if (target.exists()) {
+        const int fd = ::open(QFile::encodeName(target.filePath()).constData(),
+                              O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int error = fd < 0 ? errno : 0;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        // ENXIO: a named pipe whose reader has not come yet.
+        if (fd >= 0 || error == ENXIO) {
+            return {};
+        }
+        if (!target.isFile()) {
+            return QString::fromLocal8Bit(std::strerror(error));
+        }
+    }
+    const QString folder = target.exists() ? QFileInfo(target.canonicalFilePath()).absolutePath()
+                                           : target.absolutePath();
+    QTemporaryFile probe(QDir(folder).filePath(u".ardentix-get-XXXXXX"_s));
+    return probe.open() ? QString() : probe.errorString();
+}
+
+// --out's folder is made if missing, as --out-dir's is.
+void CheckOutFile(const QString& path) {
+    if (path.isEmpty() || path == u"-") {
+        return;
+    }
+    const QFileInfo target(path);
+    Require(!target.isDir() && !target.fileName().isEmpty(),
+            u"--out: \"%1\" is a folder"_s.arg(path));
+    Require(QDir().mkpath(target.absolutePath()),
+            u"--out: cannot make the folder of \"%1\""_s.arg(path));
+    const QString refusal = WriteRefusal(target);
+    Require(refusal.isEmpty(), u"--out: cannot write \"%1\": %2"_s.arg(path, refusal));
 }
 
 PageOptions MakePage(const QCommandLineParser& parser) {
@@ -133,11 +195,20 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
     Require(!options.replace || options.update, u"--replace: only used with --update"_s);
     options.periodGiven = parser.isSet(u"period"_s);
     options.ymdFormGiven = parser.isSet(u"date-form"_s);
-    options.codes = parser.positionalArguments();
+    QStringList typed = parser.positionalArguments();
     if (parser.isSet(u"codes-from"_s)) {
-        options.codes += ReadCodes(parser.value(u"codes-from"_s));
+        typed += ReadCodes(parser.value(u"codes-from"_s));
     }
-    Require(!options.codes.isEmpty(), u"no codes given"_s);
+    Require(!typed.isEmpty(), u"no codes given"_s);
+    for (const QString& code : typed) {
+        const QString folded = FoldCode(code);
+        Require(!HasControlCharacter(folded),
+                u"%1: a code cannot hold a control character"_s.arg(Shown(folded)));
+        Require(folded.count(u' ') < folded.size(),
+                u"%1: a code cannot be empty or only spaces"_s.arg(Shown(folded)));
+        options.codes << folded;
+    }
+    options.codes.removeDuplicates();
     Require(options.outFile.isEmpty() || (options.codes.size() == 1 && !parser.isSet(u"out-dir"_s)),
             u"--out: takes exactly one code and no --out-dir"_s);
     const QStringList slashed = options.codes.filter(u"/"_s);
@@ -145,6 +216,7 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
             u"%1: a code with \"/\" cannot name a file; use --out"_s.arg(slashed.value(0)));
     Require(QDir().mkpath(options.outDir),
             u"--out-dir: cannot make the folder \"%1\""_s.arg(options.outDir));
+    CheckOutFile(options.outFile);
     return options;
 }
 
@@ -167,7 +239,10 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
          u"1000"_s},
         {u"date-form"_s, u"yymmdd|kanji: 240105 or 24年01月05日 (default yymmdd)"_s, u"F"_s,
          u"yymmdd"_s},
-        {u"out"_s, u"the file to write (one code only); - for standard output"_s, u"FILE"_s},
+        {u"out"_s,
+         u"the file to write (one code only), its folder made if missing; - for standard "
+         u"output"_s,
+         u"FILE"_s},
         {u"out-dir"_s,
          u"folder for zub<D|W|M><code>.csv files, made if missing (default: the current folder)"_s,
          u"DIR"_s, u"."_s},

@@ -16,7 +16,7 @@ inline const QStringList kDateFormNames = {QStringLiteral("yymmdd"), QStringLite
 
 // Download the codes and save one export file per code.
 struct DownloadOptions {
-    QStringList codes;  // command-line codes first, then those of --codes-from
+    QStringList codes;  // command-line codes first, then those of --codes-from; folded, each once
     int marketIndex = 0;
     Period period = Period::Daily;
     QDate endDate;
@@ -50,8 +50,9 @@ struct Answer {  // the text --help or --version asked for
 
 using Command = std::variant<DownloadOptions, PageOptions, UsageError, Answer>;
 
-// Reads the arguments, the program name first. --codes-from is read and the --out-dir folder
-// made here, so that every refusal of what the user typed comes out before the first request.
+// Reads the arguments, the program name first. --codes-from is read, the --out-dir folder or
+// --out's made and --out tried here, so that every refusal of what the user typed comes out
+// before the first request.
 Command ParseCommandLine(const QStringList& arguments, QDate today);
 
 }  // namespace ardentix::cli
