@@ -189,12 +189,12 @@ RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
         return RowResult::Failed;
     }
     const auto close = RoundHalfEven32(*closeValue);
-    const auto volume = ToInt32(rest[3]);
+    const auto volume = ToWholeNumber53(rest[3]);
     const auto adjClose = ToInt32(rest[4]);
     if (!close || !volume || !adjClose || *close == 0) {
         return RowResult::Failed;
     }
-    slot.volume = *volume;
+    slot.volume = double(*volume);
     slot.adjClose = *adjClose;
     slot.pageClose = *close;
 
@@ -220,7 +220,7 @@ std::optional<double> CloseCellValue(QStringView cell) {
     // Every character is examined: dropping the last one would read a bare "1,234" as 123.
     QVarLengthArray<QChar, 32> kept;
     for (QChar c : cell) {
-        if (IsAsciiDigit(c) || c == u',') {
+        if (IsAsciiDigit(c) || c == u',' || c == u'.') {
             kept.append(c);
         }
     }

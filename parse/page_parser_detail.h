@@ -25,8 +25,8 @@ bool ParseRows(QStringView section, QuoteTable& table, Period period);
 // part of the row, which nothing reads because rowCount does not move.
 RowResult ParseRow(QStringView row, Period period, QuoteRow& slot);
 
-// The close cell's number: every digit and "," of the cell, markup dropped, read as a number.
-// 0 when the cell has no digit at all; nullopt when the kept text is not a number (",").
+// The close cell's number: every digit, "," and "." of the cell, markup dropped, read as a
+// number. 0 when the cell has no digit at all; nullopt when the kept text is not a number (",").
 std::optional<double> CloseCellValue(QStringView cell);
 
 }  // namespace ardentix::detail
