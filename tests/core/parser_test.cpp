@@ -26,7 +26,8 @@ struct Download {
     int Page(const QByteArray& bytes, Period period = Period::Daily, int lastIndex = -2) {
         paging.pageBytes = bytes;
         const PageOutcome o =
-            ParsePage(*table, paging, lastIndex == -2 ? int(bytes.size()) - 2 : lastIndex, period);
+            ParsePage(*table, paging, lastIndex == -2 ? int(bytes.size()) - 2 : lastIndex, period,
+                      QDate(2024, 1, 5));
         return o.ok ? 0 : o.messageNumber;
     }
 };
@@ -105,6 +106,13 @@ TEST(ParsePage, FiltersTheBytesAndReadsTheRowSection) {
         {"no adjusted close", page({Dec(5), Dec(4, &PageRow::adjClose, u""_s)}), 205, 1},
         {"not a date", page({Dec(5), Dec(4, &PageRow::date, u"2003年13月5日"_s)}), 205, 1},
         {"no 3rd cell", page({Dec(5), RawRow(u"<td>2003年12月4日</td><td>1</td>"_s)}), 205, 1},
+        // Rows go back in time: one not older than the last dated row stored is passed over.
+        {"not older", page({Dec(5), Dec(5), Dec(6), Dec(4)}), 0, 2},
+        {"no date", page({Dec(5), Dec(5, &PageRow::date, u""_s), Dec(5)}), 0, 2},
+        {"000104 before 991230",
+         page({Dec(4, &PageRow::date, u"2000年1月4日"_s),
+               Dec(4, &PageRow::date, u"1999年12月30日"_s)}),
+         0, 2},
     };
     for (const auto& [name, bytes, code, rows] : cases) {
         Download run;
