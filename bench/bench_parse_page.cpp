@@ -11,6 +11,8 @@ using namespace ardentix::testing;
 
 namespace {
 
+const QDate kEnd(2003, 12, 5);
+
 // One page of state.range(0) daily rows, half of them before a split, with a next-page link.
 void BM_ParsePage(benchmark::State& state) {
     const int rows = int(state.range(0));
@@ -20,13 +22,13 @@ void BM_ParsePage(benchmark::State& state) {
     const int lastIndex = int(paging.pageBytes.size()) - 2;
     auto table = std::make_unique<QuoteTable>();
 
-    if (!ParsePage(*table, paging, lastIndex, Period::Daily).ok || table->rowCount != rows) {
+    if (!ParsePage(*table, paging, lastIndex, Period::Daily, kEnd).ok || table->rowCount != rows) {
         state.SkipWithError("the page does not parse");
         return;
     }
     for (auto _ : state) {
         table->rowCount = 0;
-        PageOutcome outcome = ParsePage(*table, paging, lastIndex, Period::Daily);
+        PageOutcome outcome = ParsePage(*table, paging, lastIndex, Period::Daily, kEnd);
         benchmark::DoNotOptimize(outcome);
     }
     state.SetBytesProcessed(state.iterations() * paging.pageBytes.size());

@@ -1,7 +1,5 @@
 #include "export/row_scaling.h"
 
-#include <cmath>
-
 #include "locale/numbers.h"
 #include "locale/patterns.h"
 
@@ -14,13 +12,9 @@ qint32 Divide(qint32 value, int divisor) {
     return RoundHalfEven32(static_cast<double>(value) / divisor).value_or(0);
 }
 
-// A volume beyond 32 bits keeps its rounded quotient instead of turning into a wrong figure.
+// Volumes are whole numbers up to 2^53 (the parser takes no more), so the quotient fits too.
 double DivideVolume(double value, int divisor) {
-    const double quotient = value / divisor;
-    if (const auto rounded = RoundHalfEven32(quotient)) {
-        return *rounded;
-    }
-    return std::nearbyint(quotient);
+    return double(RoundHalfEven53(value / divisor).value_or(0));
 }
 
 }  // namespace

@@ -35,8 +35,8 @@ inline constexpr std::array<ScaleEntry, 7> kVolumeScales = {{
 }};
 
 // Rebuilds shownRows[0 .. rowCount-1] from rawRows: the four prices divided by priceDivisor,
-// the volume by volumeDivisor, each rounded half to even to a 32-bit whole number. rawRows is
-// left as it is. Both divisors must be at least 1.
+// the volume by volumeDivisor, each rounded half to even to a whole number (32 bits for the
+// prices, up to 2^53 for the volume). rawRows is left as it is. Both divisors must be at least 1.
 void ScaleRows(QuoteTable& table, int priceDivisor, int volumeDivisor);
 
 // The six texts the result list shows for a shown row: the date through "@@\年@@\月@@\日",

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "parse/date_rule.h"
 #include "parse/page_parser.h"
 #include "parse/quote_table.h"
 
@@ -45,12 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int startRow = (header[1] | header[2] << 8) % (kMaxRows + 1);
 
     static QuoteTable table;  // slots from kMaxRows on are never written
+    for (int i = 0; i < startRow; ++i) {
+        table.rawRows[i] = QuoteRow{};  // earlier inputs' rows would take part in the order
+    }
     PagingState paging;
     paging.pageBytes = QByteArray(reinterpret_cast<const char*>(data + skip), size - skip);
     const int lastIndex = int(paging.pageBytes.size()) - 2 + static_cast<std::int8_t>(header[3]);
     table.rowCount = startRow;
 
-    const PageOutcome outcome = ParsePage(table, paging, lastIndex, period);
+    const QDate end(2024, 1, 5);
+    const PageOutcome outcome = ParsePage(table, paging, lastIndex, period, end);
 
     Check(table.rowCount >= startRow && table.rowCount <= kMaxRows);
     Check(table.rawRows[kMaxRows] == QuoteRow{});
@@ -63,8 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(outcome.messageNumber == 205);
         Check(outcome.messageTitle == QStringLiteral("データ変換"));
     }
+    std::optional<QDate> last;
     for (int i = startRow; i < table.rowCount; ++i) {
         Check(IsStoredDate(table.rawRows[i].ymd, period));
+        const std::optional<QDate> date = RowDate(table.rawRows[i].ymd, period, end);
+        Check(!date || !last || *date < *last);  // the dated rows stored go back in time
+        last = date ? date : last;
     }
     return 0;
 }

@@ -9,6 +9,8 @@
 namespace ardentix {
 namespace {
 
+constexpr qint64 kWholeLimit = qint64(1) << 53;
+
 // The digits of a number as read, without separators (short numbers stay off the heap).
 struct Decimal {
     bool negative = false;
@@ -77,16 +79,24 @@ bool IsNumeric(QStringView text) {
 }
 
 std::optional<qint32> ToInt32(QStringView text) {
+    const auto value = ToWholeNumber53(text);
+    if (!value || *value < std::numeric_limits<qint32>::min() ||
+        *value > std::numeric_limits<qint32>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<qint32>(*value);
+}
+
+std::optional<qint64> ToWholeNumber53(QStringView text) {
     const auto d = ReadDecimal(text);
     if (!d) {
         return std::nullopt;
     }
-    // Magnitude in 64 bits, stopping as soon as it cannot fit 32 bits any more.
-    constexpr qint64 kLimit = qint64(std::numeric_limits<qint32>::max()) + 2;
+    // Rounding only adds, so the digits may stop as soon as they pass the limit.
     qint64 magnitude = 0;
     for (char c : d->integerDigits) {
         magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > kLimit) {
+        if (magnitude > kWholeLimit) {
             return std::nullopt;
         }
     }
@@ -100,11 +110,10 @@ std::optional<qint32> ToInt32(QStringView text) {
             ++magnitude;
         }
     }
-    const qint64 value = d->negative ? -magnitude : magnitude;
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max()) {
+    if (magnitude > kWholeLimit) {
         return std::nullopt;
     }
-    return static_cast<qint32>(value);
+    return d->negative ? -magnitude : magnitude;
 }
 
 std::optional<double> ToDouble(QStringView text) {
@@ -129,7 +138,7 @@ std::optional<double> ToDouble(QStringView text) {
     return d->negative ? -value : value;
 }
 
-std::optional<qint32> RoundHalfEven32(double value) {
+std::optional<qint64> RoundHalfEven53(double value) {
     if (!std::isfinite(value)) {
         return std::nullopt;
     }
@@ -137,11 +146,19 @@ std::optional<qint32> RoundHalfEven32(double value) {
     if (std::fabs(value - std::trunc(value)) == 0.5 && std::fmod(rounded, 2.0) != 0.0) {
         rounded -= std::copysign(1.0, value);
     }
-    if (rounded < double(std::numeric_limits<qint32>::min()) ||
-        rounded > double(std::numeric_limits<qint32>::max())) {
+    if (std::fabs(rounded) > double(kWholeLimit)) {
         return std::nullopt;
     }
-    return static_cast<qint32>(rounded);
+    return static_cast<qint64>(rounded);
+}
+
+std::optional<qint32> RoundHalfEven32(double value) {
+    const auto rounded = RoundHalfEven53(value);
+    if (!rounded || *rounded < std::numeric_limits<qint32>::min() ||
+        *rounded > std::numeric_limits<qint32>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<qint32>(*rounded);
 }
 
 }  // namespace ardentix

@@ -21,6 +21,9 @@ namespace ardentix {
 // -2,147,483,648 .. 2,147,483,647 after rounding is a failure (nullopt).
 std::optional<qint32> ToInt32(QStringView text);
 
+// The same for whole numbers of a double's exact range: a failure beyond +-2^53 after rounding.
+std::optional<qint64> ToWholeNumber53(QStringView text);
+
 // The number test that goes with ToInt32: true when the text matches the grammar above,
 // whatever its magnitude.
 bool IsNumeric(QStringView text);
@@ -31,5 +34,8 @@ std::optional<double> ToDouble(QStringView text);
 // Nearest integer, an exact half to the even neighbour (50.5 -> 50, 51.5 -> 52); nullopt for
 // NaN, infinities and results outside the signed 32-bit range.
 std::optional<qint32> RoundHalfEven32(double value);
+
+// The same, for results up to +-2^53.
+std::optional<qint64> RoundHalfEven53(double value);
 
 }  // namespace ardentix

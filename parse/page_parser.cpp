@@ -82,7 +82,8 @@ QString FilterPage(const QByteArray& bytes, int lastIndex) {
 
 }  // namespace
 
-PageOutcome ParsePage(QuoteTable& table, PagingState& paging, int lastIndex, Period period) {
+PageOutcome ParsePage(QuoteTable& table, PagingState& paging, int lastIndex, Period period,
+                      QDate endDate) {
     Q_ASSERT(table.rowCount >= 0 && table.rowCount <= kMaxRows);
     paging.pageText = DecodeCp932(paging.pageBytes);
     CheckNextPage(paging);
@@ -102,10 +103,10 @@ PageOutcome ParsePage(QuoteTable& table, PagingState& paging, int lastIndex, Per
     if (e > 0) {
         section = section.first(e - 1);
     }
-    if (!detail::ParseRows(section, table, period)) {
-        return ConversionFailure();
-    }
-    return {};
+    const detail::RowsOutcome rows = detail::ParseRows(section, table, period, endDate);
+    PageOutcome outcome = rows.ok ? PageOutcome{} : ConversionFailure();
+    outcome.heldRows = rows.heldRows;
+    return outcome;
 }
 
 bool CheckNextPage(PagingState& paging) {
@@ -121,29 +122,46 @@ bool CheckNextPage(PagingState& paging) {
 
 namespace detail {
 
-bool ParseRows(QStringView section, QuoteTable& table, Period period) {
+RowsOutcome ParseRows(QStringView section, QuoteTable& table, Period period, QDate endDate) {
+    RowsOutcome outcome;
     qsizetype a = Find(section, kRowMarker, 1);
     if (a == 0) {
-        return true;
+        return outcome;
+    }
+    // A stored date text the date rule cannot read back (a weekly Friday of another century)
+    // counts as no date.
+    const auto dateOf = [&](const QuoteRow& row) { return RowDate(row.ymd, period, endDate); };
+    std::optional<QDate> last;
+    for (int i = table.rowCount - 1; i >= 0 && !last; --i) {
+        last = dateOf(table.rawRows[i]);
     }
     while (table.rowCount < kMaxRows) {
         const qsizetype b = Find(section, kRowMarker, a + 1);
         // The last row runs up to, but not including, the section's final character.
         const qsizetype length = b > 0 ? b - a : section.size() - a;
-        const RowResult result =
-            ParseRow(section.mid(a - 1, length), period, table.rawRows[table.rowCount]);
+        QuoteRow& slot = table.rawRows[table.rowCount];
+        const RowResult result = ParseRow(section.mid(a - 1, length), period, slot);
         if (result == RowResult::Failed) {
-            return false;
+            outcome.ok = false;
+            return outcome;
         }
         if (result == RowResult::Accepted) {
-            ++table.rowCount;
+            const std::optional<QDate> date = dateOf(slot);
+            if (date && last && *date >= *last) {
+                ++outcome.heldRows;
+            } else {
+                ++table.rowCount;
+                if (date) {
+                    last = date;
+                }
+            }
         }
         if (b == 0) {
-            return true;
+            return outcome;
         }
         a = b;
     }
-    return true;
+    return outcome;
 }
 
 RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
@@ -189,12 +207,12 @@ RowResult ParseRow(QStringView row, Period period, QuoteRow& slot) {
         return RowResult::Failed;
     }
     const auto close = RoundHalfEven32(*closeValue);
-    const auto volume = ToInt32(rest[3]);
+    const auto volume = ToWholeNumber53(rest[3]);
     const auto adjClose = ToInt32(rest[4]);
     if (!close || !volume || !adjClose || *close == 0) {
         return RowResult::Failed;
     }
-    slot.volume = *volume;
+    slot.volume = double(*volume);
     slot.adjClose = *adjClose;
     slot.pageClose = *close;
 
@@ -220,7 +238,7 @@ std::optional<double> CloseCellValue(QStringView cell) {
     // Every character is examined: dropping the last one would read a bare "1,234" as 123.
     QVarLengthArray<QChar, 32> kept;
     for (QChar c : cell) {
-        if (IsAsciiDigit(c) || c == u',') {
+        if (IsAsciiDigit(c) || c == u',' || c == u'.') {
             kept.append(c);
         }
     }

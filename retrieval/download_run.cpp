@@ -64,6 +64,7 @@ RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
     }
     bool lastFetch = false;
     complete_ = true;
+    outOfOrder_ = false;
     for (;;) {
         lastFetch = FetchPage(query);
         if (fetchAborted_) {
@@ -73,7 +74,8 @@ RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
             break;
         }
         const int rowsBefore = table_.rowCount;
-        const PageOutcome outcome = ParsePage(table_, paging_, paging_.pageLastIndex, query.period);
+        const PageOutcome outcome =
+            ParsePage(table_, paging_, paging_.pageLastIndex, query.period, query.endDate);
         if (!outcome.ok) {
             zidodu::ShowMsg(prompts_, outcome.messageNumber, kStyleInformation,
                             outcome.messageTitle);
@@ -84,6 +86,12 @@ RunEnd DownloadRun::Execute(const ChartQuery& query, const RunHooks& hooks) {
             return RunEnd::Cancelled;
         }
         if (!paging_.hasNextPage || table_.rowCount == rowsBefore || table_.rowCount >= kMaxRows) {
+            // Further pages were announced, but this one only repeated rows already stored.
+            if (paging_.hasNextPage && table_.rowCount == rowsBefore && outcome.heldRows > 0) {
+                zidodu::ShowMsg(prompts_, 205, kStyleInformation, QStringLiteral("データ変換"));
+                complete_ = false;
+                outOfOrder_ = true;
+            }
             break;
         }
     }

@@ -34,7 +34,8 @@ struct RunHooks {
 // after page at the offset of the rows stored so far, parse each, and stop when no further
 // page is announced, the 500-row cap is reached, a page added no row (a service that keeps
 // announcing pages would otherwise be asked for the same page forever), or a fetch or parse
-// failed.
+// failed. A page that announces further pages but holds only rows already stored (the service
+// sent its rows out of order) ends the run as a page the parser refused does, message 205.
 // Every failure is reported through the prompts as it happens.
 class DownloadRun {
 public:
@@ -54,6 +55,9 @@ public:
     // After Succeeded: false when the run ended at a page the parser refused, which keeps the
     // rows stored before it.
     bool complete() const { return complete_; }
+    // After Succeeded: true when the page that ended the run was refused because it announced
+    // further pages but repeated rows already stored (complete() is false then too).
+    bool outOfOrder() const { return outOfOrder_; }
 
 private:
     QuoteTable& table_;
@@ -63,6 +67,7 @@ private:
     QString requestUrl_;
     bool fetchAborted_ = false;
     bool complete_ = false;
+    bool outOfOrder_ = false;
 };
 
 }  // namespace ardentix

@@ -112,6 +112,14 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
     EXPECT_EQ(incomplete.status, 1);
     EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")).count("\r\n"), 50);
     EXPECT_TRUE(incomplete.err.endsWith("0 saved, 1 incomplete, 0 failed\n"));
+    // A service that sends the same page at every offset: its rows once, said even when quiet.
+    CannedServer repeating;
+    repeating.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html")));
+    const auto repeated = RunTool({"--quiet", "--host", repeating.host(), "7203"}, dir.path());
+    EXPECT_EQ(repeated.status, 1);
+    EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")).count("\r\n"), 50);
+    EXPECT_TRUE(repeated.err.contains("7203: the service sent rows out of order"))
+        << repeated.err.toStdString();
 }
 
 // Each file is made by a full download with the options and `written` up to writtenAt (none

@@ -40,6 +40,15 @@ TEST(ToInt32, AcceptsTheGrammarAndRoundsHalfToEvenOnTheDecimalDigits) {
          {u"", u"-", u"1 234", u",123", u"123,", u"1,,2", u"1.2.3", u".", u"--1", u"１２"}) {
         check(text, std::nullopt, false);
     }
+    // Volumes: the same grammar up to 2^53.
+    const std::pair<const char16_t*, std::optional<qint64>> wide[] = {
+        {u"3,000,000,000", 3000000000},
+        {u"-9007199254740992.5", -(1LL << 53)},
+        {u"9007199254740991.5", 1LL << 53},
+        {u"9007199254740992.6", {}}};
+    for (const auto& [text, expected] : wide) {
+        EXPECT_EQ(ToWholeNumber53(QString::fromUtf16(text)), expected);
+    }
     const std::pair<const char16_t*, std::optional<double>> doubles[] = {
         {u"1,234.25", 1234.25}, {u"-0.5", -0.5}, {u".5", 0.5}, {u"1e5", {}}};
     for (const auto& [text, expected] : doubles) {
@@ -56,6 +65,8 @@ TEST(RoundHalfEven32, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
         EXPECT_EQ(RoundHalfEven32(value), expected) << value;
     }
     EXPECT_FALSE(RoundHalfEven32(std::numeric_limits<double>::infinity()));
+    EXPECT_EQ(RoundHalfEven53(3000000000.5), 3000000000);
+    EXPECT_FALSE(RoundHalfEven53(9007199254740994.0));
 }
 
 TEST(ToDate, ReadsYearMonthDayAndYearMonth) {

@@ -51,9 +51,9 @@ QByteArray BuildPage(const PageShape& shape) {
     return QStringEncoder("EUC-JP").encode(page + "</body></html>\n");
 }
 
-QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt) {
+QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt, int stepDays) {
     QList<PageRow> rows;
-    for (QDate date = newest; rows.size() < count; date = date.addDays(-1)) {
+    for (QDate date = newest; rows.size() < count; date = date.addDays(-stepDays)) {
         const qint64 i = rows.size(), close = 1000 + (seed * 31 + i * 137) % 2400;
         const qint64 open = close - 40 + (i * 53) % 81;
         if (date.dayOfWeek() <= Qt::Friday) {
@@ -67,9 +67,16 @@ QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt) {
 }
 
 QByteArray DailyPage(int rows, int seed, bool next, QByteArray rowBreak) {
-    return BuildPage({.rows = SampleRows(QDate(2024, 1, 5).addDays(-7 * seed), rows, seed, 1000),
-                      .rowBreak = rowBreak,
-                      .nextLink = next ? QStringLiteral("次の50件") : QString()});
+    return BuildPage(
+        {.rows = SampleRows(QDate(2024, 1, 5).addDays(63 - 70 * seed), rows, seed, 1000),
+         .rowBreak = rowBreak,
+         .nextLink = next ? QStringLiteral("次の50件") : QString()});
+}
+
+QByteArray WeeklyPage(int rows, int seed, bool next) {
+    return BuildPage(
+        {.rows = SampleRows(QDate(2024, 1, 5).addDays(-350 * seed), rows, seed, 1000, 7),
+         .nextLink = next ? QStringLiteral("次の50件") : QString()});
 }
 
 }  // namespace ardentix::testing

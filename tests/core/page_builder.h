@@ -28,12 +28,14 @@ struct PageShape {
 
 QByteArray BuildPage(const PageShape& shape);  // EUC-JP bytes
 
-// Trading days newest first. Prices walk from seed; rows from splitAt on predate a 1:2 split
-// (adjusted close = close / 2).
-QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt);
+// Trading days newest first, or every stepDays-th day. Prices walk from seed; rows from splitAt
+// on predate a 1:2 split (adjusted close = close / 2).
+QList<PageRow> SampleRows(QDate newest, int count, int seed, int splitAt, int stepDays = 1);
 
-// Daily rows up to a week before 2024-01-05, one week further back for each seed; with a link
-// to a next page when asked.
+// Daily rows up to a week before 2024-01-05, each seed a page of 50 rows (ten weeks) further
+// back; with a link to a next page when asked.
 QByteArray DailyPage(int rows, int seed, bool next = true, QByteArray rowBreak = "\n");
+// The same of Fridays, each seed 50 weeks further back.
+QByteArray WeeklyPage(int rows, int seed, bool next);
 
 }  // namespace ardentix::testing

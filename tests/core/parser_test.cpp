@@ -26,7 +26,8 @@ struct Download {
     int Page(const QByteArray& bytes, Period period = Period::Daily, int lastIndex = -2) {
         paging.pageBytes = bytes;
         const PageOutcome o =
-            ParsePage(*table, paging, lastIndex == -2 ? int(bytes.size()) - 2 : lastIndex, period);
+            ParsePage(*table, paging, lastIndex == -2 ? int(bytes.size()) - 2 : lastIndex, period,
+                      QDate(2024, 1, 5));
         return o.ok ? 0 : o.messageNumber;
     }
 };
@@ -99,11 +100,19 @@ TEST(ParsePage, FiltersTheBytesAndReadsTheRowSection) {
         // Rows whose second cell is no number are skipped, however many cells they have.
         {"notice", page({Dec(5), RawRow(u"<td>2003年12月4日</td><td>分割</td>"_s), Dec(3)}), 0, 2},
         // A conversion failure ends the page, keeping the rows before it.
-        {"volume 2^31", page({Dec(5), Dec(4, &PageRow::volume, u"2,147,483,648"_s)}), 205, 1},
+        {"volume 2^53 + 1", page({Dec(5), Dec(4, &PageRow::volume, u"9,007,199,254,740,993"_s)}),
+         205, 1},
         {"high not a number", page({Dec(5), Dec(4, &PageRow::high, u"1O3"_s)}), 205, 1},
         {"no adjusted close", page({Dec(5), Dec(4, &PageRow::adjClose, u""_s)}), 205, 1},
         {"not a date", page({Dec(5), Dec(4, &PageRow::date, u"2003年13月5日"_s)}), 205, 1},
         {"no 3rd cell", page({Dec(5), RawRow(u"<td>2003年12月4日</td><td>1</td>"_s)}), 205, 1},
+        // Rows go back in time: one not older than the last dated row stored is passed over.
+        {"not older", page({Dec(5), Dec(5), Dec(6), Dec(4)}), 0, 2},
+        {"no date", page({Dec(5), Dec(5, &PageRow::date, u""_s), Dec(5)}), 0, 2},
+        {"000104 before 991230",
+         page({Dec(4, &PageRow::date, u"2000年1月4日"_s),
+               Dec(4, &PageRow::date, u"1999年12月30日"_s)}),
+         0, 2},
     };
     for (const auto& [name, bytes, code, rows] : cases) {
         Download run;
@@ -119,7 +128,7 @@ TEST(ParsePage, FiltersTheBytesAndReadsTheRowSection) {
 
 TEST(ParsePage, KeepsAtMost500RowsAndStillReadsTheNextPageLink) {
     QList<PageRow> rows = SampleRows(QDate(2003, 12, 5), 50, 9, 1000);
-    rows[20].volume = QStringLiteral("9,999,999,999");  // never examined
+    rows[20].volume = QStringLiteral("99,999,999,999,999,999");  // never examined
     Download run;
     run.table->rowCount = 480;
     EXPECT_EQ(run.Page(BuildPage({.rows = rows})), 0);
@@ -167,6 +176,10 @@ TEST(ParseRow, CutsCellsFromTheFirstTagsAfterThePreviousCellAndRestatesPrices) {
         {"1,000|1,010|990|<b>1,000</b>|7|3,000", {"031205", 3000, 3030, 2970, 3000, 7, 3000, 1000}},
         {"101|103|99|1,234|5|1,234", {"031205", 101, 103, 99, 1234, 5, 1234, 1234}},
         {"101.5|103|99|<b>100</b>|5|100", {"031205", 102, 103, 99, 100, 5, 100, 100}},
+        // 2440.5 is rounded to 2440 before it divides the adjusted close.
+        {"2,441|2,450|2,430|<b>2,440.5</b>|5|1,220",
+         {"031205", 1220, 1225, 1215, 1220, 5, 1220, 2440}},
+        {"101|103|99|<b>100</b>|3,000,000,000|100", {"031205", 101, 103, 99, 100, 3e9, 100, 100}},
         {"2,000,000,000|1|1|<b>1</b>|5|2", {}},  // 4e9 after restating
         {"1|1|1|<b>3,000,000,000</b>|5|1", {}},
         {"1|1|1|<b>0</b>|5|0", {}},
@@ -182,7 +195,7 @@ TEST(ParseRow, CutsCellsFromTheFirstTagsAfterThePreviousCellAndRestatesPrices) {
         EXPECT_EQ(result == RowResult::Accepted ? slot : QuoteRow{}, expected) << cells;
     }
     const std::pair<const char16_t*, std::optional<double>> closes[] = {
-        {u"<b>1,234</b>", 1234}, {u"<b>12.5</b>", 125}, {u"", 0}, {u"<b>1,,2</b>", {}}};
+        {u"<b>1,234</b>", 1234}, {u"<b>12.5</b>", 12.5}, {u"", 0}, {u"<b>1,,2</b>", {}}};
     for (const auto& [cell, value] : closes) {
         EXPECT_EQ(detail::CloseCellValue(QString::fromUtf16(cell)), value);
     }

@@ -73,6 +73,8 @@ TEST(ScaleRows, KeepsAVolumeBeyond32BitsAndTouchesNoRowPastTheCount) {
     table.rowCount = 1;
     ScaleRows(table, 10, 1);
     EXPECT_EQ(table.shownRows[0].volume, 3000000000.0);
+    EXPECT_EQ(ListTexts(table.shownRows[0]).last(), QStringLiteral("3,000,000,000"));
+    EXPECT_TRUE(ExportBytes(table, 0)->endsWith(",3000000000\r\n"));
     EXPECT_EQ(table.shownRows[1], QuoteRow{});
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QNetworkAccessManager>
+#include <algorithm>
 #include <memory>
 
 #include "core/page_builder.h"
@@ -31,11 +32,15 @@ struct Fixture {
     std::unique_ptr<QuoteTable> table = std::make_unique<QuoteTable>();
     PagingState paging;
     QString host = server.host();
+    bool outOfOrder = false;
 
     RunEnd Run() {
         const QDate end(2024, 1, 5);
-        return DownloadRun(*table, paging, fetcher, prompts)
-            .Execute({host, "7203", 0, Period::Daily, RangeStart(end, Period::Daily), end, 0});
+        DownloadRun run(*table, paging, fetcher, prompts);
+        const RunEnd result =
+            run.Execute({host, "7203", 0, Period::Daily, RangeStart(end, Period::Daily), end, 0});
+        outOfOrder = run.outOfOrder();
+        return result;
     }
     // Each box as "style title: text".
     QStringList Boxes() const {
@@ -66,17 +71,23 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
     PageRow dash = PriceRow(KanjiDay(QDate(2024, 1, 5)), 1, 2, 1, 2, 100, 2);
     dash.open = "-";
     const QByteArray noTable = "<html>no table</html>";
+    // Page 1's last five rows, then 49 older ones.
+    const QByteArray overlap = BuildPage({.rows = SampleRows({2023, 12, 29}, 99, 1, 1000).mid(45)});
     const struct {
         QList<QByteArray> pages;
         int status, rows;  // the run succeeds when it keeps rows
         QStringList boxes;
+        bool outOfOrder = false;
     } cases[] = {{{"ab"}, 200, 0, {k200, k203}},
                  {{"abc"}, 200, 0, {k202, k203}},  // three bytes are a page
                  {{noTable}, 404, 0, {k202, k203}},
                  {{DailyPage(50, 1), DailyPage(50, 2), noTable}, 200, 100, {k202}},
                  {{BuildPage({.rows = {zero}})}, 200, 0, {k205, k203}},
                  // A service that announces further pages without rows.
-                 {{BuildPage({.rows = {dash}, .nextLink = "次の50件"})}, 200, 0, {k203}}};
+                 {{BuildPage({.rows = {dash}, .nextLink = "次の50件"})}, 200, 0, {k203}},
+                 // A service repeating its page at every offset, one whose next page overlaps.
+                 {{DailyPage(50, 1), DailyPage(50, 1)}, 200, 50, {k205}, true},
+                 {{DailyPage(50, 1), overlap}, 200, 99, {}}};
     for (const auto& c : cases) {
         Fixture f;
         for (const QByteArray& page : c.pages) {
@@ -86,6 +97,11 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
         EXPECT_EQ(f.table->rowCount, c.rows);
         EXPECT_EQ(f.Boxes(), c.boxes);
         EXPECT_EQ(f.server.targets().size(), size_t(c.pages.size()));
+        EXPECT_EQ(f.outOfOrder, c.outOfOrder);
+        const auto rows = f.table->rawRows.begin();  // each date once, newest first
+        EXPECT_EQ(std::adjacent_find(rows, rows + c.rows,
+                                     [](auto& a, auto& b) { return a.ymd <= b.ymd; }),
+                  rows + c.rows);
     }
 }
 

@@ -253,7 +253,7 @@ const QString kAllUsable = "+++++++++++";
 
 TEST_F(Window, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
     for (const QByteArray& body :
-         {DailyPage(50, 1, true), DailyPage(50, 2, true), DailyPage(10, 3, false)}) {
+         {WeeklyPage(50, 1, true), WeeklyPage(50, 2, true), WeeklyPage(10, 3, false)}) {
         server.Push(body);
     }
     W<QRadioButton>("optG_1")->setChecked(true);
@@ -306,9 +306,12 @@ TEST_F(Window, EveryFailedRunReportsAndUnlocks) {
         // A short body on page 3, after a scale change listed the rows of page 1.
         {{QStringLiteral("株価データ取得に失敗しました。"), k203}, 0, "データ読込み失敗"},
         {{k202}, 100, "100行読込み"},  // no table on page 3: the rows stand
+        // Page 2 repeats page 1 and announces more, as page 1 did: its rows were sent out of order.
+        {{QStringLiteral("データ作成に失敗しました。")}, 50, "50行読込み"},
     };
     const QByteArray p1 = DailyPage(50, 1, true), p2 = DailyPage(50, 2, true);
-    for (const QByteArray& body : {p1, p2, QByteArray("ab"), p1, p2, QByteArray("<html>")}) {
+    for (const QByteArray& body :
+         {p1, p2, QByteArray("ab"), p1, p2, QByteArray("<html>"), p1, p1}) {
         server.Push(body);
     }
     int listedMidRun = 0;

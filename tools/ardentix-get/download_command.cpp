@@ -110,6 +110,7 @@ private:
         DownloadRun run(*table_, paging_, source_, prompts_);
         const RunEnd end = run.Execute(query, hooks);
         complete_ = run.complete();
+        outOfOrder_ = run.outOfOrder();
         if (StopRequested() || (end == RunEnd::Cancelled && !reached)) {
             return CodeEnd::Interrupted;
         }
@@ -129,6 +130,13 @@ private:
         if (!written.ok) {
             prompts_.ShowMessage(written.error, kStyleCritical, kExportFailureTitle);
             return CodeEnd::Failed;
+        }
+        if (outOfOrder_) {  // said even with --quiet: the file lacks rows the service has
+            Tell(code, QStringLiteral("the service sent rows out of order (a page repeated rows "
+                                      "already stored); saved %1 %2, incomplete")
+                           .arg(toStdout ? QStringLiteral("to standard output") : path,
+                                Tally(table_->rowCount, table_->rowCount)));
+            return CodeEnd::Incomplete;
         }
         Say(QStringLiteral("%1: saved %2 %3%4")
                 .arg(code, toStdout ? QStringLiteral("to standard output") : path,
@@ -358,6 +366,8 @@ private:
     std::unique_ptr<QuoteTable> table_ = std::make_unique<QuoteTable>();
     PagingState paging_;
     bool complete_ = false;  // the last Fetch ended at no failed page
+    // The last Fetch ended at a page that held only rows already stored.
+    bool outOfOrder_ = false;
 };
 
 }  // namespace

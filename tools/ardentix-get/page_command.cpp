@@ -1,5 +1,6 @@
 #include "tools/ardentix-get/page_command.h"
 
+#include <QDate>
 #include <QFile>
 #include <cstdio>
 #include <memory>
@@ -26,7 +27,8 @@ int RunPage(const PageOptions& options, TerminalPrompts& prompts) {
         return 1;
     }
     table->rowCount = options.rowsBefore;
-    const PageOutcome outcome = ParsePage(*table, paging, paging.pageLastIndex, options.period);
+    const PageOutcome outcome =
+        ParsePage(*table, paging, paging.pageLastIndex, options.period, QDate::currentDate());
     ScaleRows(*table, 1, 1);
     const QByteArray rows = ExportBytes(*table, 0, options.rowsBefore).value_or(QByteArray());
     std::fwrite(rows.constData(), 1, rows.size(), stdout);
