@@ -55,7 +55,7 @@ ExportResult WriteExportTo(QIODevice& device, const QuoteTable& table, int ymdFo
 ExportResult WriteExportFile(const QString& path, const QuoteTable& table, int ymdForm) {
     const std::optional<QByteArray> bytes = ExportBytes(table, ymdForm);
     if (!bytes) {
-        return {false, kDateNotEncodable};
+        return {false, FileWriteFailure(path, kDateNotEncodable)};
     }
     return ReplaceFileBytes(path, *bytes);
 }

@@ -27,7 +27,7 @@ using ExportResult = FileWriteResult;
 ExportResult WriteExportTo(QIODevice& device, const QuoteTable& table, int ymdForm);
 
 // Writes the export to a file (ReplaceFileBytes): a failed export leaves an earlier regular
-// file of that name untouched.
+// file of that name untouched, and its description names the file.
 ExportResult WriteExportFile(const QString& path, const QuoteTable& table, int ymdForm);
 
 // The name the window proposes: "zub" + D/W/M + the code as typed + ".csv".

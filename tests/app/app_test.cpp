@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,31 @@ TEST(ReplaceFileBytes, WritesAnExistingFileInPlaceWhereTheFolderRefusesNewFiles)
     EXPECT_FALSE(ReplaceFileBytes(dir.filePath("new.csv"), "new\r\n").ok);
     QProcess::execute("chattr", {"-i", dir.path()});
     EXPECT_EQ(ReadBytes(existing), QByteArray("new\r\n"));
+}
+
+// The folder refuses new files; the disk has room for one more row, not for three times as many.
+TEST(ReplaceFileBytes, AFullDiskLeavesAFileWrittenInPlaceByteForByte) {
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    if (mount("tmpfs", root.constData(), "tmpfs", 0, "size=20k") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs";
+    }
+    const QString path = dir.filePath("old.csv");
+    const QByteArray earlier = QByteArray("240105,1234,1240,1230,1235,1000\r\n").repeated(300);
+    WriteBytes(path, earlier);
+    const bool immutable = QProcess::execute("chattr", {"+i", dir.path()}) == 0;
+    const FileWriteResult tooLong = ReplaceFileBytes(path, earlier.repeated(3));
+    const QByteArray kept = ReadBytes(path);
+    const QByteArray longer = "240104,1,1,1,1,1\r\n" + earlier;
+    const bool grew = ReplaceFileBytes(path, longer).ok && ReadBytes(path) == longer;
+    QProcess::execute("chattr", {"-i", dir.path()});
+    umount(root.constData());
+    if (!immutable) {
+        GTEST_SKIP() << "this file system cannot make a folder immutable";
+    }
+    EXPECT_TRUE(kept == earlier && grew) << kept.size();
+    EXPECT_EQ(tooLong.error,
+              "ファイル「" + path + "」に書き込めませんでした: ディスクの空きが足りません。");
 }
 
 TEST(ReplaceFileBytes, WritesIntoANamedPipeWithoutReplacingIt) {

@@ -96,7 +96,8 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
         "ardentix-get: EMPT: インターネット接続失敗!: 株価データ取得に失敗しました。\n",
         "ardentix-get: TWOB: インターネット接続失敗!: 株価データ取得に失敗しました。\n",
         "ardentix-get: HALF: インターネット接続失敗!: " + service.host() + ": ",
-        "ardentix-get: 7208: ファイル作成: ",
+        "ardentix-get: 7208: ファイル作成: ファイル「out/zubW7208.csv」に書き込めませんでした: "
+        "同じ名前のフォルダーがあります。\n",
     };
     for (const QString& s : said) {
         EXPECT_TRUE(run.err.contains(s)) << s.toStdString() << run.err.toStdString();
