@@ -1,5 +1,7 @@
 #include "retrieval/chart_query.h"
 
+#include <QUrl>
+
 #include "retrieval/query_tables.h"
 
 namespace ardentix {
@@ -16,8 +18,8 @@ QString MakeChartUrl(const ChartQuery& q) {
                .arg(q.endDate.day());
     url += QStringLiteral("&g=") + QChar(kPeriods[static_cast<int>(q.period)].key);
     if (q.marketIndex >= 0 && q.marketIndex < int(kMarkets.size())) {
-        // A "#" would start the URL's fragment and cut off the rest of the query.
-        const QString code = QString(q.code).replace(u'#', QStringLiteral("%23"));
+        // The code is data: an "&" or "#" in it must not add a key or cut the query short.
+        const QString code = QString::fromLatin1(QUrl::toPercentEncoding(q.code));
         url += QStringLiteral("&s=") + code + QString::fromLatin1(kMarkets[q.marketIndex].suffix);
     }
     url += QStringLiteral("&y=%1&x=.csv").arg(q.rowOffset);

@@ -7,7 +7,7 @@
 
 namespace ardentix {
 
-// What one chart request asks for. The code goes out exactly as typed.
+// What one chart request asks for.
 struct ChartQuery {
     QString host;  // host[:port]
     QString code;
@@ -19,7 +19,8 @@ struct ChartQuery {
 };
 
 // "http://" host "/t?c=..&a=..&b=..&f=..&d=..&e=..&g=.." ["&s=" code suffix] "&y=..&x=.csv",
-// plain decimal numbers, nothing escaped.
+// plain decimal numbers; every character of the code outside ASCII letters, digits and "-._~"
+// is percent-encoded as UTF-8, so the query always holds exactly its ten keys.
 QString MakeChartUrl(const ChartQuery& query);
 
 }  // namespace ardentix

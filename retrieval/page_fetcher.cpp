@@ -26,7 +26,8 @@ PageFetcher::PageFetcher(QNetworkAccessManager& manager) : manager_(manager) {
 }
 
 FetchResult PageFetcher::Get(const QString& url) {
-    // The code goes out as typed; TolerantMode keeps Qt from refusing what it can repair.
+    // TolerantMode keeps Qt from refusing what it can repair; the percent-encoding of the
+    // code goes out as it stands ("%26" stays "%26").
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     request.setTransferTimeout(timeoutMs_);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,

@@ -140,20 +140,28 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
     }
 }
 
+// Each URL is also fetched: the server must receive the code's escapes as they stand.
 TEST(MakeChartUrl, StepsBackByThePeriodsRangeAndJoinsEveryPieceInOrder) {
     using enum Period;
     const std::tuple<QString, int, Period, QDate, const char*> cases[] = {
-        {"9999", 1, Daily, {2004, 3, 15}, "c=2002&a=1&b=5&f=2004&d=3&e=15&g=d&s=9999.t"},
+        {"7203&y=450",
+         1,
+         Daily,
+         {2004, 3, 15},
+         "c=2002&a=1&b=5&f=2004&d=3&e=15&g=d&s=7203%26y%3D450.t"},
         {"9999", 2, Weekly, {2004, 3, 15}, "c=1994&a=8&b=8&f=2004&d=3&e=15&g=w&s=9999.o"},
-        {"72#3", 0, Monthly, {2004, 2, 29}, "c=1974&a=2&b=28&f=2004&d=2&e=29&g=m&s=72%233"},
-        {" 72 ", 7, Monthly, {2004, 3, 31}, "c=1974&a=3&b=31&f=2004&d=3&e=31&g=m&s= 72 .j"},
+        {"é#%~", 0, Monthly, {2004, 2, 29}, "c=1974&a=2&b=28&f=2004&d=2&e=29&g=m&s=%C3%A9%23%25~"},
+        {" 72 ", 7, Monthly, {2004, 3, 31}, "c=1974&a=3&b=31&f=2004&d=3&e=31&g=m&s=%2072%20.j"},
         {"7203", -1, Daily, {2004, 3, 1}, "c=2001&a=12&b=22&f=2004&d=3&e=1&g=d"},
         {"7203", 8, Daily, {2004, 3, 1}, "c=2001&a=12&b=22&f=2004&d=3&e=1&g=d"}};
+    Fixture f;
     for (const auto& [code, market, period, end, query] : cases) {
-        const ChartQuery q{"quotes.example:8740",   code, market, period,
-                           RangeStart(end, period), end,  7};
-        EXPECT_EQ(MakeChartUrl(q),
-                  "http://quotes.example:8740/t?" + QString(query) + "&y=7&x=.csv");
+        const QString target = "/t?" + QString(query) + "&y=7&x=.csv";
+        const QString url =
+            MakeChartUrl({f.host, code, market, period, RangeStart(end, period), end, 7});
+        EXPECT_EQ(url, "http://" + f.host + target);
+        EXPECT_TRUE(f.fetcher.Get(url).ok);
+        EXPECT_EQ(f.server.targets().back(), target);
     }
 }
 
