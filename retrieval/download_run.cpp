@@ -14,7 +14,7 @@ const QString kFetchTitle = QStringLiteral("インターネット接続失敗!")
 bool TakePageBody(PagingState& paging, QByteArray body, Prompts& prompts) {
     paging.pageBytes = std::move(body);
     paging.pageLastIndex = int(paging.pageBytes.size()) - 2;
-    if (paging.pageLastIndex > 0) {
+    if (paging.pageBytes.size() >= kMinPageBytes) {
         return true;
     }
     zidodu::ShowMsg(prompts, 200, kStyleInformation, kFetchTitle);

@@ -11,8 +11,10 @@ namespace ardentix {
 class PageSource;
 class Prompts;
 
+inline constexpr qsizetype kMinPageBytes = 3;
+
 // Stores a fetched body as the page to parse, with the last index the parser reads (the byte
-// count minus 2). False, after message 200, when the body holds fewer than 3 bytes.
+// count minus 2). False, after message 200, when the body holds fewer than kMinPageBytes.
 bool TakePageBody(PagingState& paging, QByteArray body, Prompts& prompts);
 
 // How a run ended.

@@ -19,6 +19,40 @@ bool IsAnsweredPage(const QNetworkReply& reply) {
            reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
 }
 
+const QString kNoConnection = QStringLiteral("サーバーに接続できませんでした");
+const QString kCutShort = QStringLiteral("サーバーが応答の途中で接続を閉じました");
+
+// A transport failure in words that tell a server that could not be reached from one that
+// answered nothing or stopped mid-answer, with Qt's own text after them.
+QString FailureWords(const QNetworkReply& reply, bool requestSent) {
+    QString words = QStringLiteral("サーバーとの通信に失敗しました");
+    switch (reply.error()) {
+        case QNetworkReply::ConnectionRefusedError:
+        case QNetworkReply::HostNotFoundError:
+        case QNetworkReply::TimeoutError:
+        case QNetworkReply::TemporaryNetworkFailureError:
+        case QNetworkReply::NetworkSessionFailedError:
+        case QNetworkReply::ProxyConnectionRefusedError:
+        case QNetworkReply::ProxyNotFoundError:
+        case QNetworkReply::ProxyTimeoutError:
+            words = kNoConnection;
+            break;
+        case QNetworkReply::UnknownNetworkError:  // "Network unreachable" among others
+            if (!requestSent) {
+                words = kNoConnection;
+            }
+            break;
+        case QNetworkReply::RemoteHostClosedError:
+            words = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
+                        ? kCutShort
+                        : QStringLiteral("サーバーが何も返さずに接続を閉じました");
+            break;
+        default:
+            break;
+    }
+    return words + QStringLiteral(" (") + reply.errorString() + u')';
+}
+
 }  // namespace
 
 PageFetcher::PageFetcher(QNetworkAccessManager& manager) : manager_(manager) {
@@ -36,6 +70,7 @@ FetchResult PageFetcher::Get(const QString& url) {
     QNetworkReply* reply = manager_.get(request);
     QString stopReason;
     QByteArray body;
+    bool requestSent = false;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -52,6 +87,7 @@ FetchResult PageFetcher::Get(const QString& url) {
             reply->abort();
         }
     });
+    QObject::connect(reply, &QNetworkReply::requestSent, &loop, [&] { requestSent = true; });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     inFlight_ = reply;
     aborted_ = false;
@@ -71,7 +107,7 @@ FetchResult PageFetcher::Get(const QString& url) {
             reply->error() == QNetworkReply::OperationCanceledError
                 ? QStringLiteral("サーバーから%1秒間応答がなかったため、要求を中止しました。")
                       .arg(timeoutMs_ / 1000.0)
-                : reply->errorString();
+                : FailureWords(*reply, requestSent);
     } else {
         body += reply->readAll();
         result.ok = true;

@@ -93,9 +93,12 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
         "ardentix-get: 1001: データ取得: この条件ではデータがありませんでした。\n"
         "ardentix-get: 1001: データ読込み: データ件数０でした。\n",
         "ardentix-get: NOTB: データ取得: この条件ではデータがありませんでした。\n",
-        "ardentix-get: EMPT: インターネット接続失敗!: 株価データ取得に失敗しました。\n",
-        "ardentix-get: TWOB: インターネット接続失敗!: 株価データ取得に失敗しました。\n",
-        "ardentix-get: HALF: インターネット接続失敗!: " + service.host() + ": ",
+        "ardentix-get: EMPT: インターネット接続失敗!: " + service.host() +
+            ": 株価データ取得に失敗しました。\n",
+        "ardentix-get: TWOB: インターネット接続失敗!: " + service.host() +
+            ": 株価データ取得に失敗しました。\n",
+        "ardentix-get: HALF: インターネット接続失敗!: " + service.host() +
+            ": サーバーが応答の途中で",
         "ardentix-get: 7208: ファイル作成: ファイル「out/zubW7208.csv」に書き込めませんでした: "
         "同じ名前のフォルダーがあります。\n",
     };

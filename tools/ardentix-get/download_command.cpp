@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/file_replace.h"
+#include "app/message_catalogue.h"
 #include "export/export_reader.h"
 #include "export/export_writer.h"
 #include "export/row_scaling.h"
@@ -27,7 +28,8 @@ namespace {
 enum class CodeEnd { Saved, Incomplete, Failed, Interrupted };
 
 // Counts the requests of a code and puts the host in front of a failed fetch's description:
-// "Connection refused" alone does not say where the tool went.
+// "Connection refused" alone does not say where the tool went. A body too short to be a page
+// fails here, with message 200's words, so that its line names the host too.
 class CountingSource : public PageSource {
 public:
     CountingSource(PageSource& source, const QString& host) : source_(source), host_(host) {}
@@ -35,6 +37,10 @@ public:
     FetchResult Get(const QString& url) override {
         ++requests;
         FetchResult result = source_.Get(url);
+        if (result.ok && result.body.size() < kMinPageBytes) {
+            result = FetchResult();
+            result.error = CatalogueText(200).value_or(QString());
+        }
         if (!result.ok && !result.aborted) {
             result.error = host_ + QStringLiteral(": ") + result.error;
         }
