@@ -71,6 +71,8 @@ FetchResult PageFetcher::Get(const QString& url) {
     QString stopReason;
     QByteArray body;
     bool requestSent = false;
+    qint64 received = 0;
+    qint64 announced = -1;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -88,6 +90,12 @@ FetchResult PageFetcher::Get(const QString& url) {
         }
     });
     QObject::connect(reply, &QNetworkReply::requestSent, &loop, [&] { requestSent = true; });
+    // The announced length counts the bytes as sent, which a compressed body's size does not.
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop,
+                     [&](qint64 bytes, qint64 total) {
+                         received = bytes;
+                         announced = total;
+                     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     inFlight_ = reply;
     aborted_ = false;
@@ -108,6 +116,12 @@ FetchResult PageFetcher::Get(const QString& url) {
                 ? QStringLiteral("サーバーから%1秒間応答がなかったため、要求を中止しました。")
                       .arg(timeoutMs_ / 1000.0)
                 : FailureWords(*reply, requestSent);
+    } else if (announced >= 0 && received < announced) {
+        // Qt now and then sends a request again by itself after its connection closed
+        // mid-answer, then finishes without an error holding the bytes of the first answer.
+        result.error =
+            kCutShort +
+            QStringLiteral(" (%1バイトのうち%2バイトを受信)").arg(announced).arg(received);
     } else {
         body += reply->readAll();
         result.ok = true;

@@ -10,8 +10,8 @@ namespace ardentix {
 // across the pages of a run) and waits for it in a local event loop: the caller stays
 // synchronous while the window keeps painting. A transfer that makes no progress for the
 // time-out, one that is still running at the deadline (a server that drips a byte now and
-// then would otherwise hold the run, and the window, for hours), or a body above the cap fails
-// with a readable description.
+// then would otherwise hold the run, and the window, for hours), a body above the cap, or one
+// shorter than the length the server announced fails with a readable description.
 class PageFetcher : public PageSource {
 public:
     static constexpr int kDefaultTimeoutMs = 30000;

@@ -18,7 +18,7 @@ namespace ardentix::testing {
 // request in order (the last one repeats), and records the target of every request.
 class CannedServer {
 public:
-    // CloseMidBody drops the connection after half the body, Stall answers only after 20 s
+    // CloseMidBody drops the connection 20 ms after half the body, Stall answers after 20 s
     // and Drip sends one byte every 50 ms; the server's end cuts both waits short.
     enum class Mode { Normal, CloseMidBody, Stall, Drip };
 
@@ -36,8 +36,9 @@ public:
             res.set_content_provider(
                 r.body.size(), kType, [this, r, drip](size_t at, size_t, httplib::DataSink& sink) {
                     const size_t end = drip ? at + 1 : r.body.size() / 2;
-                    return at < end && !(drip && Wait(std::chrono::milliseconds(50))) &&
-                           sink.write(r.body.data() + at, end - at);
+                    const bool pause = drip || at == end;  // before each byte; before the close
+                    return !(pause && Wait(std::chrono::milliseconds(drip ? 50 : 20))) &&
+                           at < end && sink.write(r.body.data() + at, end - at);
                 });
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
