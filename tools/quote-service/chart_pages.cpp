@@ -34,9 +34,19 @@ std::vector<PriceBar> BarsOfQuery(const History& daily, const ChartQuery& query)
     return BarsOf(daily, query.period, query.start, query.end);
 }
 
+// The generated daily bars up to the end date (or the last day of the histories), with the
+// adjusted closes restated for the splits up to the end date.
+History RestatedHistory(const Listing& listing, QDate end) {
+    History history = GenerateHistory(listing, std::min(end, LastHistoryDay()));
+    RestateForSplits(history.bars, history.splits, end);
+    return history;
+}
+
+}  // namespace
+
 // A daily page notes each split right after the row of its day; the offset and the page's
 // count are of bars only.
-QByteArray PageOfBars(const ChartQuery& query, const History& daily, int rowsPerPage) {
+QByteArray HistoryPageFor(const ChartQuery& query, const History& daily, int rowsPerPage) {
     const std::vector<PriceBar> bars = BarsOfQuery(daily, query);
     const auto total = static_cast<qint64>(bars.size());
     if (query.offset >= total) {
@@ -64,16 +74,6 @@ QByteArray PageOfBars(const ChartQuery& query, const History& daily, int rowsPer
     return WriteChartPage(page);
 }
 
-// The generated daily bars up to the end date (or the last day of the histories), with the
-// adjusted closes restated for the splits up to the end date.
-History RestatedHistory(const Listing& listing, QDate end) {
-    History history = GenerateHistory(listing, std::min(end, LastHistoryDay()));
-    RestateForSplits(history.bars, history.splits, end);
-    return history;
-}
-
-}  // namespace
-
 std::optional<History> DailyHistory(const Listing& listing, QDate end, const DataFolder& data) {
     if (const auto file = data.find(listing); file != data.end()) {
         return History{file->second, {}};
@@ -89,11 +89,11 @@ QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int row
     if (!daily) {
         return NoDataPage();
     }
-    return PageOfBars(query, *daily, rowsPerPage);
+    return HistoryPageFor(query, *daily, rowsPerPage);
 }
 
 QByteArray GeneratedPageFor(const ChartQuery& query, int rowsPerPage) {
-    return PageOfBars(query, RestatedHistory(ListingOf(query.symbol), query.end), rowsPerPage);
+    return HistoryPageFor(query, RestatedHistory(ListingOf(query.symbol), query.end), rowsPerPage);
 }
 
 QByteArray DashPageFor(const ChartQuery& query, int rowsPerPage, bool endless) {

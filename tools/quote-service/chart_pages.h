@@ -21,6 +21,10 @@ std::optional<History> DailyHistory(const Listing& listing, QDate end, const Dat
 // falls in the range from that offset.
 QByteArray ChartPageFor(const ChartQuery& query, const DataFolder& data, int rowsPerPage);
 
+// The page of a daily history (oldest first, adjusted closes on the basis of the query's end)
+// that answers the query, as ChartPageFor writes it for a listed code.
+QByteArray HistoryPageFor(const ChartQuery& query, const History& daily, int rowsPerPage);
+
 // The page of the code's generated history whether or not the code is listed.
 QByteArray GeneratedPageFor(const ChartQuery& query, int rowsPerPage);
 
