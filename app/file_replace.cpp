@@ -83,8 +83,10 @@ int Overwrite(int fd, const QByteArray& bytes) {
         }
         return error;
     };
-    const int reserved = newSize > 0 ? ::posix_fallocate(fd, 0, newSize) : 0;
-    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+    // fallocate itself, not posix_fallocate: where the file system cannot reserve, the latter
+    // emulates it by reading each block, which a write-only descriptor cannot do.
+    const int reserved = newSize > 0 && ::fallocate(fd, 0, 0, newSize) != 0 ? errno : 0;
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != ENOSYS) {
         return restore(reserved);
     }
     if (newSize > oldSize) {

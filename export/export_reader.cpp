@@ -15,9 +15,9 @@ bool IsDigits(QStringView text) {
            std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// At most 16 characters: a number a double holds closely, far inside 64 bits.
 bool IsWholeNumber(QStringView text) {
-    return IsDigits(text.startsWith(u'-') ? text.mid(1) : text) &&
-           text.size() <= 19;  // fits 64 bits
+    return IsDigits(text.startsWith(u'-') ? text.mid(1) : text) && text.size() <= 16;
 }
 
 // The stored date text of a date field and the form it is written in (0 "yymmdd", 1 the kanji

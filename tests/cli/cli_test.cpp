@@ -207,6 +207,7 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         {none, kanji, replace, "2020-05-15", 0, 0, "", "", "2024-05-17", Full,
          "the old file is kept as "},
         {none, none, none, nullptr, 0, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new, 10 r"},
+        {kanji, none, none, "2024-05-17", 500, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new"},
         {none, none, none, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", Refused,
          "line 4:"},
         {none, none, none, "2024-05-17", 0, 0, "240517,", "240517,0,", "2024-05-17", Refused,

@@ -184,7 +184,9 @@ private:
                               .arg(kDateFormNames[saved.read.ymdForm]));
         }
         options_.period = saved.period;
-        options_.ymdForm = std::max(saved.read.ymdForm, 0);
+        if (saved.read.ymdForm >= 0) {
+            options_.ymdForm = saved.read.ymdForm;
+        }
         if (lines.empty()) {
             return Download(code, path);  // nothing to keep
         }
@@ -203,9 +205,11 @@ private:
         switch (merge.outcome) {
             case UpdateMerge::Gap:
                 if (!complete_) {
-                    Tell(code, QStringLiteral("cannot update %1: a page failed before the rows "
-                                              "reached the file's; the file is left as it was")
-                                   .arg(path));
+                    Tell(code, QStringLiteral("cannot update %1: %2 before the rows reached the "
+                                              "file's; the file is left as it was")
+                                   .arg(path, outOfOrder_ ? QStringLiteral("the service sent rows "
+                                                                           "out of order")
+                                                          : QStringLiteral("a page failed")));
                     return CodeEnd::Failed;
                 }
                 return Refuse(code, path,
@@ -359,6 +363,9 @@ private:
         ExportResult written = WriteExportTo(out, *table_, options_.ymdForm);
         if (written.ok && !out.flush()) {
             written = {false, out.errorString()};
+        }
+        if (!written.ok) {
+            written.error.prepend(QStringLiteral("標準出力に書き込めませんでした: "));
         }
         return written;
     }

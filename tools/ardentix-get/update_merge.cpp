@@ -19,7 +19,9 @@ ExportLine Restated(const ExportLine& line, double factor) {
     restated.bytes = DateField(line).toByteArray();
     for (int i = 0; i < 5; ++i) {
         if (i < 4) {
-            restated.figures[i] = qint64(std::nearbyint(double(line.figures[i]) * factor));
+            // Kept within what a double holds exactly: beyond, no downloaded price agrees.
+            restated.figures[i] = qint64(
+                std::clamp(std::nearbyint(double(line.figures[i]) * factor), -0x1p53, 0x1p53));
         }
         restated.bytes += ',' + QByteArray::number(restated.figures[i]);
     }
@@ -78,8 +80,10 @@ UpdateMerge MergeUpdate(const std::vector<ExportLine>& file,
     const QDate high = std::min(newest, downloaded.front().date);
     const bool older = high < newest;
     const double compared = older ? 1 : factor;
-    // The newest line is compared only when the file holds no older one within the download.
-    const bool withNewest = !older && (file.size() == 1 || file[1].date < low);
+    // The newest line is compared only when the file holds older lines, none of them within
+    // the download: a file of one line is only its provisional newest, which the service's
+    // line of that date replaces.
+    const bool withNewest = !older && file.size() > 1 && file[1].date < low;
     const QDate last = older ? high : withNewest ? newest : QDate();
     const auto within = [&](const std::vector<ExportLine>& lines) {
         std::vector<const ExportLine*> found;

@@ -35,7 +35,8 @@ double SplitFactorOf(qint32 adjClose, qint32 close);
 // downloaded lines of the same dates: exactly with factor 1, else within one unit of each
 // price, since every downloaded line was restated by its own adjusted close rounded to whole
 // yen. The file's newest line may have been written before its day, week or month was over:
-// it is compared only when no older line can be, and the downloaded line replaces it.
+// it is compared only when older lines exist and none can be, and the downloaded line
+// replaces it.
 UpdateMerge MergeUpdate(const std::vector<ExportLine>& file,
                         const std::vector<ExportLine>& downloaded, double factor);
 
