@@ -12,22 +12,11 @@
 #include <variant>
 #include <vector>
 
+#include "tools/quote-service/upstream_bar.h"
+
 struct sqlite3;
 
 namespace quote_service {
-
-// One issue on one day as J-Quants gives it: raw prices (tenths of a yen) and volume, all
-// absent on a day without trading, and the day's adjustment factor (1 unless it is the
-// ex-rights day of a split).
-struct UpstreamBar {
-    QDate date;
-    QString code;  // five characters, "72030"
-    std::optional<double> open, high, low, close;
-    std::optional<double> volume;
-    double adjFactor = 1;
-
-    bool operator==(const UpstreamBar&) const = default;
-};
 
 // The J-Quants code of a chart query's code: "7203" -> "72030"; any other code as it is.
 QString UpstreamCode(const QString& code);
