@@ -1,0 +1,160 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/quote-service/upstream_bar.h"
+
+namespace ardentix::testing {
+
+// J-Quants' daily bars on a loopback port, answered from a table of bars as the facts sheet
+// describes them: key checked, pages of `pageSize` rows, gzip for a client that asks.
+class FakeJQuants {
+public:
+    static constexpr const char* kKey = "fake-key-5d1e0c";
+    // The next answer is a 429 (with or without Retry-After: 7) or a 500, once; the other
+    // modes break every answer in their way. Stall sends a valid page a byte every 50 ms.
+    enum class Mode {
+        Normal,
+        RateLimitOnce,
+        RateLimitBare,
+        ServerError,
+        Malformed,
+        StringNumbers,
+        MissingField,
+        RepeatedKey,
+        EndlessKeys,
+        Oversize,
+        Stall
+    };
+
+    // 72030: decimal prices, a day without trading and a 1:2 split; 2024-03-01: three issues.
+    std::vector<quote_service::UpstreamBar> bars = {
+        {QDate(2024, 2, 26), "72030", 2440.5, 2460, 2430, 2450.5, 1200300},
+        {QDate(2024, 2, 27), "72030", {}, {}, {}, {}, {}},
+        {QDate(2024, 2, 28), "72030", 2460, 2480, 2450, 2470, 980000},
+        {QDate(2024, 2, 29), "72030", 1240, 1250.5, 1230, 1245.5, 2100000, 0.5},
+        {QDate(2024, 3, 1), "72030", 1250, 1260, 1240, 1255, 1900000},
+        {QDate(2024, 3, 1), "13010", 3850, 3900, 3840, 3880, 12000},
+        {QDate(2024, 3, 1), "86970", 2750.5, 2760, 2740, 2755, 850000}};
+    int pageSize = 2;
+    std::atomic<Mode> mode = Mode::Normal;
+
+    // Over TLS when given a certificate and its key.
+    explicit FakeJQuants(const QString& cert = {}, const QString& key = {}) {
+        server_ = cert.isEmpty() ? std::make_unique<httplib::Server>()
+                                 : std::make_unique<httplib::SSLServer>(cert.toStdString().c_str(),
+                                                                        key.toStdString().c_str());
+        scheme_ = cert.isEmpty() ? "http" : "https";
+        server_->Get("/v2/equities/bars/daily",
+                     [this](const auto& req, auto& res) { Answer(req, res); });
+        port_ = server_->bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_->listen_after_bind(); });
+        while (!server_->is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ~FakeJQuants() {
+        stopping_ = true;
+        server_->stop();
+        thread_.join();
+    }
+
+    QString url() const { return QStringLiteral("%1://127.0.0.1:%2/v2").arg(scheme_).arg(port_); }
+    int requests() const { return requests_; }
+    bool allAskedForGzip() const { return allGzip_; }
+
+private:
+    void Answer(const httplib::Request& req, httplib::Response& res) {
+        ++requests_;
+        allGzip_ =
+            allGzip_ && req.get_header_value("Accept-Encoding").find("gzip") != std::string::npos;
+        const std::string key = req.get_header_value("x-api-key");
+        if (key != kKey) {  // echoes the key, as a careless upstream might
+            return Send(res, 403,
+                        QJsonObject{{"message", "Invalid API key: " + QString(key.c_str())}});
+        }
+        const Mode m = mode;
+        if (m == Mode::RateLimitOnce || m == Mode::RateLimitBare || m == Mode::ServerError) {
+            mode = Mode::Normal;
+            if (m == Mode::RateLimitOnce)
+                res.set_header("Retry-After", "7");
+            return Send(res, m == Mode::ServerError ? 500 : 429, QJsonObject{{"message", "later"}});
+        }
+        const std::string code = req.get_param_value("code"), date = req.get_param_value("date");
+        QJsonArray rows;
+        for (const auto& b : bars) {
+            if ((!code.empty() && b.code.startsWith(code.c_str())) ||
+                (!date.empty() && b.date.toString(Qt::ISODate).toStdString() == date)) {
+                rows.append(Row(b, m));
+            }
+        }
+        const std::string from = req.get_param_value("pagination_key");
+        const int start = from.empty() ? 0 : std::atoi(from.c_str() + 1);
+        QJsonArray data;
+        for (int i = start; i < std::min<int>(rows.size(), start + pageSize); ++i)
+            data.append(rows[i]);
+        QJsonObject page{{"data", data}};
+        if (start + pageSize < rows.size() || m == Mode::EndlessKeys || m == Mode::RepeatedKey) {
+            page["pagination_key"] =
+                m == Mode::RepeatedKey ? "again" : "p" + QString::number(start + pageSize);
+        }
+        if (m == Mode::Oversize)
+            page["padding"] = QString(2 << 20, ' ');
+        Send(res, 200, page);
+    }
+
+    QJsonObject Row(const quote_service::UpstreamBar& b, Mode m) const {
+        const auto figure = [m](std::optional<double> x) {
+            return !x                         ? QJsonValue()
+                   : m == Mode::StringNumbers ? QJsonValue(QString::number(*x))
+                                              : QJsonValue(*x);
+        };
+        QJsonObject row{{"Date", b.date.toString(Qt::ISODate)},
+                        {"Code", b.code},
+                        {"O", figure(b.open)},
+                        {"H", figure(b.high)},
+                        {"L", figure(b.low)},
+                        {"C", figure(b.close)},
+                        {"Vo", figure(b.volume)},
+                        {"AdjFactor", b.adjFactor},
+                        {"UL", "0"},
+                        {"LL", "0"}};
+        if (m == Mode::MissingField)
+            row.remove("C");
+        return row;
+    }
+
+    void Send(httplib::Response& res, int status, const QJsonObject& object) {
+        res.status = status;
+        std::string body = QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+        if (mode == Mode::Malformed)
+            body.resize(body.size() / 2);
+        if (mode != Mode::Stall)
+            return res.set_content(body, "application/json");
+        // An announced length goes out uncompressed, so each byte leaves at once.
+        res.set_content_provider(body.size(), "application/json",
+                                 [this, body](size_t at, size_t, httplib::DataSink& sink) {
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                                     return !stopping_ && sink.write(body.data() + at, 1);
+                                 });
+    }
+
+    std::unique_ptr<httplib::Server> server_;
+    QString scheme_;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stopping_ = false, allGzip_ = true;
+    std::atomic<int> requests_ = 0;
+};
+
+}  // namespace ardentix::testing

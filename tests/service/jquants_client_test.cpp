@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <cstdlib>
+
+#include "fake_jquants.h"
+#include "tools/quote-service/jquants_client.h"
+#include "tools/quote-service/rate_limiter.h"
+
+using namespace quote_service;
+using ardentix::testing::FakeJQuants;
+using Kind = UpstreamFailure::Kind;
+using Mode = FakeJQuants::Mode;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Time that passes only when the limiter waits.
+struct FakeTime {
+    RateLimiter::TimePoint now{};
+    RateLimiter::Clock clock() {
+        return {[this] { return now; }, [this](auto&, auto until) { now = std::max(now, until); }};
+    }
+};
+
+std::string Key() {
+    return FakeJQuants::kKey;
+}
+
+TEST(RateLimiter, SlidingWindowAndPenalty) {
+    FakeTime time;
+    const auto start = time.now;
+    RateLimiter limiter(2, time.clock());
+    EXPECT_TRUE(limiter.Acquire(time.now));
+    time.now += 10s;
+    EXPECT_TRUE(limiter.Acquire(time.now));
+    EXPECT_FALSE(limiter.Acquire(time.now + 49s));  // the first slot frees up at 60 s
+    EXPECT_EQ(limiter.SecondsUntilFree(), 50);
+    EXPECT_TRUE(limiter.Acquire(time.now + 50s));
+    EXPECT_EQ(time.now, start + 60s);
+    limiter.Penalize(30s);  // the window alone would free a slot at 70 s
+    EXPECT_EQ(limiter.SecondsUntilFree(), 30);
+    EXPECT_TRUE(limiter.Acquire(time.now + 1h));
+    EXPECT_EQ(time.now, start + 90s);
+}
+
+TEST(JQuantsClient, AnswersAndFailures) {
+    const QString broken =
+        "J-Quants から読み取れない応答が返りました。しばらくしてからもう一度お試しください。";
+    const struct {
+        Mode mode;
+        std::string key;
+        bool day;  // all issues of 2024-03-01, else the history of 7203
+        std::optional<Kind> failure;
+        int requests;
+        QString text;
+    } cases[] = {
+        {Mode::Normal, Key(), false, {}, 3, {}},
+        {Mode::Normal, Key(), true, {}, 2, {}},
+        {Mode::Normal, "wrong-key-93c1", false, Kind::KeyRefusedOrPlan, 1,
+         "J-Quants に断られました。API "
+         "キーが正しくないか、ご利用のプランではこの期間の株価を取得できません。"},
+        {Mode::Normal, " \n", false, Kind::NoKey, 0,
+         "J-Quants の API キーが設定されていません。~/.config/ardentix/jquants-api-key "
+         "に置いてください。"},
+        {Mode::RateLimitOnce, Key(), false, Kind::RateLimited, 1,
+         "J-Quants の回数制限のため、約7秒後にもう一度ダウンロードしてください"},
+        {Mode::RateLimitBare, Key(), true, Kind::RateLimited, 1,
+         "J-Quants の回数制限のため、約60秒後にもう一度ダウンロードしてください"},
+        {Mode::ServerError, Key(), false, Kind::ServerError, 1,
+         "J-Quants 側でエラーが起きています。しばらくしてからもう一度お試しください。"},
+        {Mode::Malformed, Key(), false, Kind::Broken, 1, broken},
+        {Mode::StringNumbers, Key(), false, Kind::Broken, 1, broken},
+        {Mode::MissingField, Key(), true, Kind::Broken, 1, broken},
+        {Mode::RepeatedKey, Key(), false, Kind::Broken, 2, broken},
+        {Mode::EndlessKeys, Key(), true, Kind::Broken, 5, broken},
+        {Mode::Oversize, Key(), false, Kind::Broken, 1, broken},
+        {Mode::Stall, Key(), false, Kind::Broken, 1, broken},
+    };
+    FakeJQuants fake;
+    FakeTime time;
+    RateLimiter limiter(100, time.clock());
+    JQuantsSettings settings;  // 5 pages at most, the stall held to 2 s, 1 MiB a page
+    std::tie(settings.baseUrl, settings.ioTimeout, settings.deadline) =
+        std::tuple(fake.url(), 30s, 2s);
+    std::tie(settings.bodyCap, settings.maxPages) = std::pair(1 << 20, 5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.mode));
+        SCOPED_TRACE(c.key);
+        fake.mode = c.mode;
+        const int before = fake.requests();
+        const JQuantsClient client(
+            settings, [&c] { return c.key; }, &limiter);
+        const auto answer = c.day ? client.Day(QDate(2024, 3, 1)) : client.History("7203");
+        EXPECT_EQ(answer.requests, c.requests);
+        EXPECT_EQ(fake.requests() - before, c.requests);
+        ASSERT_EQ(answer.failure.has_value(), c.failure.has_value());
+        if (!c.failure) {
+            std::vector<UpstreamBar> expected;
+            std::ranges::copy_if(fake.bars, std::back_inserter(expected), [&c](const auto& b) {
+                return c.day ? b.date == QDate(2024, 3, 1) : b.code == "72030";
+            });
+            EXPECT_EQ(answer.bars, expected);
+            EXPECT_EQ(answer.newestDate, QDate(2024, 3, 1));
+            continue;
+        }
+        EXPECT_EQ(answer.failure->kind, *c.failure);
+        EXPECT_EQ(UserText(*answer.failure), c.text);
+        EXPECT_FALSE(answer.failure->detail.contains(c.key.c_str()));
+        EXPECT_EQ(limiter.SecondsUntilFree(), answer.failure->retryAfter);
+    }
+    EXPECT_TRUE(fake.allAskedForGzip());
+    // Nothing listens on port 1; plain http goes to this machine only.
+    for (const char* url : {"http://127.0.0.1:1/v2", "http://api.jquants.com/v2"}) {
+        settings.baseUrl = url;
+        const auto answer = JQuantsClient(settings, Key).History("7203");
+        EXPECT_EQ(UserText(answer.failure.value()),
+                  "J-Quants に接続できません (" + QUrl(url).host() + ")");
+    }
+    EXPECT_EQ(BaseUrlProblem("http://localhost:8080/v2"), "");
+    EXPECT_EQ(BaseUrlProblem("https://api.jquants.com/v2"), "");
+}
+
+TEST(JQuantsClient, TrustsTheTestAuthorityOnlyWhenToldTo) {
+    if (QStandardPaths::findExecutable("openssl").isEmpty()) {
+        GTEST_SKIP() << "no openssl command";
+    }
+    const QTemporaryDir dir;
+    const QString req =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 ";
+    const QString make =
+        "cd '" + dir.path() + "' && " + req + "-keyout ca.key -out ca.pem -subj /CN=ca && " + req +
+        "-keyout srv.key -out srv.pem -subj /CN=127.0.0.1 -CA ca.pem -CAkey ca.key "
+        "-addext subjectAltName=IP:127.0.0.1 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.toLocal8Bit().constData()), 0);
+    const FakeJQuants fake(dir.filePath("srv.pem"), dir.filePath("srv.key"));
+    for (const bool trusted : {true, false}) {
+        const JQuantsSettings settings{.baseUrl = fake.url(),
+                                       .caFile = trusted ? dir.filePath("ca.pem") : QString()};
+        const auto answer = JQuantsClient(settings, Key).History("7203");
+        EXPECT_EQ(answer.bars.size(), trusted ? 5u : 0u);
+        EXPECT_EQ(answer.failure.has_value(), !trusted);
+    }
+}
+
+}  // namespace
