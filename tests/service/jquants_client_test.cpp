@@ -118,9 +118,12 @@ TEST(JQuantsClient, AnswersAndFailures) {
         const auto answer = JQuantsClient(settings, Key).History("7203");
         EXPECT_EQ(UserText(answer.failure.value()),
                   "J-Quants に接続できません (" + QUrl(url).host() + ")");
+        EXPECT_EQ(answer.requests, QUrl(url).port() == 1);
     }
-    EXPECT_EQ(BaseUrlProblem("http://localhost:8080/v2"), "");
-    EXPECT_EQ(BaseUrlProblem("https://api.jquants.com/v2"), "");
+    EXPECT_EQ(BaseUrlProblem("http://localhost:8080/v2") + BaseUrlProblem("http://[::1]/v2") +
+                  BaseUrlProblem("https://api.jquants.com/v2"),
+              "");
+    EXPECT_NE(BaseUrlProblem("http://127.0.0.1.example.com/v2"), "");
 }
 
 TEST(JQuantsClient, TrustsTheTestAuthorityOnlyWhenToldTo) {
