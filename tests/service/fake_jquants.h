@@ -23,6 +23,7 @@ public:
     static constexpr const char* kKey = "fake-key-5d1e0c";
     // The next answer is a 429 (with or without Retry-After: 7) or a 500, once; the other
     // modes break every answer in their way. Stall sends a valid page a byte every 50 ms.
+    // Set between requests.
     // clang-format off
     enum class Mode { Normal, RateLimitOnce, RateLimitBare, ServerError, Malformed, StringNumbers,
                       MissingField, MissingFactor, RepeatedKey, EndlessKeys, Oversize, Stall };
@@ -34,8 +35,8 @@ public:
         {QDate(2024, 2, 27), "72030", {}, {}, {}, {}, {}},
         {QDate(2024, 2, 28), "72030", 2460, 2480, 2450, 2470, 980000},
         {QDate(2024, 2, 29), "72030", 1240, 1250.5, 1230, 1245.5, 2100000, 0.5},
-        {QDate(2024, 3, 1), "72030", 1250, 1260, 1240, 1255, 1900000},
         {QDate(2024, 3, 1), "13010", 3850, 3900, 3840, 3880, 12000},
+        {QDate(2024, 3, 1), "72030", 1250, 1260, 1240, 1255, 1900000},
         {QDate(2024, 3, 1), "86970", 2750.5, 2760, 2740, 2755, 850000}};
     int pageSize = 2;
     std::atomic<Mode> mode = Mode::Normal;
@@ -74,20 +75,25 @@ private:
             return Send(res, 403,
                         QJsonObject{{"message", "Invalid API key: " + QString(key.c_str())}});
         }
-        const Mode m = mode;
-        if (m == Mode::RateLimitOnce || m == Mode::RateLimitBare || m == Mode::ServerError) {
-            mode = Mode::Normal;
+        Mode m = mode;
+        if ((m == Mode::RateLimitOnce || m == Mode::RateLimitBare || m == Mode::ServerError) &&
+            mode.compare_exchange_strong(m, Mode::Normal)) {
             if (m == Mode::RateLimitOnce) {
                 res.set_header("Retry-After", "7");
             }
             return Send(res, m == Mode::ServerError ? 500 : 429, QJsonObject{{"message", "later"}});
         }
         const std::string code = req.get_param_value("code"), date = req.get_param_value("date");
+        // A history misses its closes, a day's issues their codes.
+        const char* drop = m == Mode::MissingFactor  ? "AdjFactor"
+                           : m != Mode::MissingField ? ""
+                           : code.empty()            ? "Code"
+                                                     : "C";
         QJsonArray rows;
         for (const auto& b : bars) {
             if ((!code.empty() && b.code.startsWith(code.c_str())) ||
                 (!date.empty() && b.date.toString(Qt::ISODate).toStdString() == date)) {
-                rows.append(Row(b, m));
+                rows.append(Row(b, m, drop));
             }
         }
         const std::string from = req.get_param_value("pagination_key");
@@ -107,7 +113,7 @@ private:
         Send(res, 200, page);
     }
 
-    QJsonObject Row(const quote_service::UpstreamBar& b, Mode m) const {
+    QJsonObject Row(const quote_service::UpstreamBar& b, Mode m, const char* drop) const {
         QJsonObject row{{"Date", b.date.toString(Qt::ISODate)}, {"Code", b.code}, {"UL", "0"}};
         row["AdjFactor"] = b.adjFactor;
         const std::pair<const char*, std::optional<double>> figures[] = {
@@ -117,7 +123,7 @@ private:
                         : m == Mode::StringNumbers ? QJsonValue(QString::number(*x))
                                                    : QJsonValue(*x);
         }
-        row.remove(m == Mode::MissingField ? "C" : m == Mode::MissingFactor ? "AdjFactor" : "-");
+        row.remove(drop);
         return row;
     }
 

@@ -75,6 +75,7 @@ TEST(JQuantsClient, AnswersAndFailures) {
         {Mode::Malformed, false, Kind::Broken, 1},
         {Mode::StringNumbers, false, Kind::Broken, 1},
         {Mode::MissingField, true, Kind::Broken, 1},
+        {Mode::MissingField, false, Kind::Broken, 1},
         {Mode::MissingFactor, false, Kind::Broken, 1},
         {Mode::RepeatedKey, false, Kind::Broken, 2},
         {Mode::EndlessKeys, true, Kind::Broken, 5},
