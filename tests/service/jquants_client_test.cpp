@@ -61,7 +61,7 @@ TEST(JQuantsClient, AnswersAndFailures) {
         {Mode::Normal, false, {}, 3},
         {Mode::Normal, true, {}, 2},
         {Mode::Normal, false, Kind::KeyRefusedOrPlan, 1,
-         "J-Quants に断られました。API キーが正しくないか、"
+         "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
          "ご利用のプランではこの期間の株価を取得できません。",
          "wrong-key-93c1"},
         {Mode::Normal, false, Kind::NoKey, 0,
@@ -114,6 +114,12 @@ TEST(JQuantsClient, AnswersAndFailures) {
         EXPECT_EQ(limiter.SecondsUntilFree(), answer.failure->retryAfter);
     }
     EXPECT_TRUE(fake.allAskedForGzip());
+    RateLimiter spent(1, time.clock());  // no slot within the wait: no request
+    spent.Acquire(time.now);
+    settings.slotWait = 59s;
+    const auto waiting = JQuantsClient(settings, Key, &spent).History("7203");
+    EXPECT_EQ(std::pair(UserText(waiting.failure.value()), waiting.requests),
+              std::pair(wait.arg(60), 0));
     // Nothing listens on port 1; plain http goes to this machine only.
     for (const char* url : {"http://127.0.0.1:1/v2", "http://api.jquants.com/v2"}) {
         settings.baseUrl = url;

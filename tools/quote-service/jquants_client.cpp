@@ -174,7 +174,7 @@ QString UserText(const UpstreamFailure& failure) {
                 .arg(failure.place);
         case Kind::KeyRefusedOrPlan:
             return QStringLiteral(
-                "J-Quants に断られました。API キーが正しくないか、ご利用のプランでは"
+                "J-Quants がアクセスを拒否しました。API キーが正しくないか、ご利用のプランでは"
                 "この期間の株価を取得できません。");
         case Kind::RateLimited:
             return QStringLiteral(
@@ -259,7 +259,7 @@ UpstreamAnswer JQuantsClient::Fetch(const std::string& name, const std::string& 
         }
         if (limiter_ && !limiter_->Acquire(limiter_->Now() + settings_.slotWait)) {
             return fail({Kind::RateLimited,
-                         limiter_->SecondsUntilFree(),
+                         std::max(limiter_->SecondsUntilFree(), 1),
                          {},
                          QStringLiteral("no request slot free in time")});
         }
