@@ -16,7 +16,7 @@
 
 namespace ardentix::testing {
 
-// J-Quants' daily bars on a loopback port, answered from a table of bars as the facts sheet
+// J-Quants' daily bars on a loopback port, answered from a table of bars as its documentation
 // describes them: key checked, pages of `pageSize` rows, gzip for a client that asks.
 class FakeJQuants {
 public:
