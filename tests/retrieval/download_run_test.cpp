@@ -34,6 +34,7 @@ struct Fixture {
     PagingState paging;
     QString host = server.host();
     bool outOfOrder = false;
+    bool complete = false;
 
     RunEnd Run() {
         const QDate end(2024, 1, 5);
@@ -41,6 +42,7 @@ struct Fixture {
         const RunEnd result =
             run.Execute({host, "7203", 0, Period::Daily, RangeStart(end, Period::Daily), end, 0});
         outOfOrder = run.outOfOrder();
+        complete = run.complete();
         return result;
     }
     // Each box as "style title: text".
@@ -99,6 +101,7 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
         EXPECT_EQ(f.Boxes(), c.boxes);
         EXPECT_EQ(f.server.targets().size(), size_t(c.pages.size()));
         EXPECT_EQ(f.outOfOrder, c.outOfOrder);
+        EXPECT_TRUE(!c.rows || f.complete == c.boxes.isEmpty());  // a box: rows kept, incomplete
         const auto rows = f.table->rawRows.begin();  // each date once, newest first
         EXPECT_EQ(std::adjacent_find(rows, rows + c.rows,
                                      [](auto& a, auto& b) { return a.ymd <= b.ymd; }),
