@@ -6,17 +6,70 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <limits>
 
 namespace ardentix {
 namespace {
 
 // Any answer that came with an HTTP status carries a page, whatever the status: the page
-// parser judges it. Transport failures (codes below 100: refused, closed, timed out, aborted)
-// are failures even when a status line had already arrived.
+// parser judges it (but see IsServiceFailure). Transport failures (codes below 100: refused,
+// closed, timed out, aborted) are failures even when a status line had already arrived.
 bool IsAnsweredPage(const QNetworkReply& reply) {
     const int code = reply.error();
     return (code == QNetworkReply::NoError || code >= 100) &&
            reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+}
+
+// A 5xx answer of plain UTF-8 text is the quote service telling the user why it could not
+// serve the page; a 5xx page of markup comes from anything in between and is judged as a page.
+bool IsServiceFailure(const QNetworkReply& reply, int status) {
+    const QList<QByteArray> type = reply.rawHeader("Content-Type").split(';');
+    if (status < 500 || status > 599 ||
+        type.front().trimmed().compare("text/plain", Qt::CaseInsensitive) != 0) {
+        return false;
+    }
+    for (const QByteArray& parameter : type.mid(1)) {
+        const qsizetype equals = parameter.indexOf('=');
+        if (equals > 0 &&
+            parameter.left(equals).trimmed().compare("charset", Qt::CaseInsensitive) == 0) {
+            QByteArray value = parameter.mid(equals + 1).trimmed();
+            if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"')) {
+                value = value.mid(1, value.size() - 2);
+            }
+            return value.compare("utf-8", Qt::CaseInsensitive) == 0;
+        }
+    }
+    return false;
+}
+
+// The service's words as a box or a terminal line can show them: trimmed, without control or
+// format characters (an escape sequence, a byte-order mark) but line breaks, and cut short.
+QString ServiceWords(const QByteArray& body, int status) {
+    constexpr qsizetype kMaxLength = 500;
+    QString words;
+    for (const QChar c : QString::fromUtf8(body)) {
+        if (c == u'\n' ||
+            (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format)) {
+            words += c;
+        }
+    }
+    words = words.trimmed();
+    if (words.size() > kMaxLength) {
+        words.truncate(words[kMaxLength - 1].isHighSurrogate() ? kMaxLength - 1 : kMaxLength);
+        words += u'…';
+    }
+    return words.isEmpty() ? QStringLiteral("サーバーがエラー %1 を返しました").arg(status) : words;
+}
+
+// Retry-After in seconds; its other form, a date, is not used by the quote service.
+std::optional<int> RetryAfterSeconds(const QNetworkReply& reply) {
+    const QByteArray value = reply.rawHeader("Retry-After").trimmed();
+    if (value.isEmpty() ||
+        !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return value.size() > 9 ? std::numeric_limits<int>::max() : value.toInt();
 }
 
 const QString kNoConnection = QStringLiteral("サーバーに接続できませんでした");
@@ -122,6 +175,12 @@ FetchResult PageFetcher::Get(const QString& url) {
         result.error =
             kCutShort +
             QStringLiteral(" (%1バイトのうち%2バイトを受信)").arg(announced).arg(received);
+    } else if (const int status =
+                   reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+               IsServiceFailure(*reply, status)) {
+        result.error = ServiceWords(body + reply->readAll(), status);
+        result.status = status;
+        result.retryAfterSeconds = RetryAfterSeconds(*reply);
     } else {
         body += reply->readAll();
         result.ok = true;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace ardentix {
 
@@ -12,6 +13,10 @@ struct FetchResult {
     bool aborted = false;
     QByteArray body;
     QString error;
+    // When the server gave the description itself: its status, and the seconds its
+    // Retry-After asks to wait before the next try, if it gave them.
+    int status = 0;
+    std::optional<int> retryAfterSeconds;
 };
 
 // One synchronous GET of a URL.

@@ -284,6 +284,29 @@ TEST(CommandLine, UpdateRestatesTheFileForASplitSinceItWasWritten) {
     }
 }
 
+// A service that asks for a pause is asked once more after it: a second refusal fails the code
+// with its words. A code whose rows end over a week before --end is said to.
+TEST(CommandLine, RetriesOnceWhenTheServiceAsksToWaitAndSaysWhenRowsAreOld) {
+    const QByteArray words = "J-Quants の回数制限のため、約1秒後にもう一度ダウンロードしてください";
+    for (const bool recovers : {true, false}) {
+        CannedServer server;
+        server.Push(words, {}, 503, CannedServer::kWords, 1);
+        if (recovers) {
+            server.Push(ReadBytes(ARDENTIX_TEST_DATA "/monthly_last.html"));
+        }
+        const auto run = RunTool(
+            {"--period=monthly", "--end=2024-05-17", "--out=-", "--host", server.host(), "7203"});
+        EXPECT_EQ(server.targets().size(), 2u);
+        EXPECT_TRUE(run.status == !recovers &&
+                    run.err.contains("7203: the service asks to wait 1 s; retrying once\n") &&
+                    run.err.contains(recovers
+                                         ? QString("7203: the newest row is 2003-12, more than "
+                                                   "a week before --end 2024-05-17 (a")
+                                         : server.host() + ": " + words + "\n"))
+            << run.err.toStdString();
+    }
+}
+
 // A saved page parsed alone, behind the rows stored before it.
 TEST(CommandLine, ParsesASavedPage) {
     const struct {

@@ -24,6 +24,7 @@ const QString k200 = QStringLiteral("64 インターネット接続失敗!: 株�
 const QString k202 = QStringLiteral("64 データ取得: この条件ではデータがありませんでした。");
 const QString k203 = QStringLiteral("64 データ読込み: データ件数０でした。");
 const QString k205 = QStringLiteral("64 データ変換: データ作成に失敗しました。");
+const QString kFail = QStringLiteral("16 インターネット接続失敗!: ");
 
 struct Fixture {
     CannedServer server;
@@ -76,14 +77,24 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
     const QByteArray noTable = "<html>no table</html>";
     // Page 1's last five rows, then 49 older ones.
     const QByteArray overlap = BuildPage({.rows = SampleRows({2023, 12, 29}, 99, 1, 1000).mid(45)});
+    // The service's own words: a failed fetch that shows them, fit for a box.
+    const QByteArray said = " \x1b\xEF\xBB\xBFJ-Quants の\a制限\r\n" + QByteArray(600, 'x');
+    const QString shown = kFail + "J-Quants の制限\n" + QString(487, u'x') + "…";
+    const char* text = CannedServer::kWords;
     const struct {
         QList<QByteArray> pages;
         int status, rows;  // the run succeeds when it keeps rows
         QStringList boxes;
         bool outOfOrder = false;
+        const char* type = CannedServer::kPage;
     } cases[] = {{{"ab"}, 200, 0, {k200, k203}},
                  {{"abc"}, 200, 0, {k202, k203}},  // three bytes are a page
                  {{noTable}, 404, 0, {k202, k203}},
+                 {{noTable}, 500, 0, {k202, k203}},
+                 {{"abc"}, 200, 0, {k202, k203}, false, text},
+                 {{"abc"}, 503, 0, {k202, k203}, false, "text/plain; charset=EUC-JP"},
+                 {{said}, 503, 0, {shown, k203}, false, "Text/Plain; a=b;CHARSET=\"UTF-8\""},
+                 {{" "}, 502, 0, {kFail + "サーバーがエラー 502 を返しました", k203}, false, text},
                  {{DailyPage(50, 1), DailyPage(50, 2), noTable}, 200, 100, {k202}},
                  {{BuildPage({.rows = {zero}})}, 200, 0, {k205, k203}},
                  // A service that announces further pages without rows.
@@ -94,7 +105,7 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
     for (const auto& c : cases) {
         Fixture f;
         for (const QByteArray& page : c.pages) {
-            f.server.Push(page, Mode::Normal, c.status);
+            f.server.Push(page, Mode::Normal, c.status, c.type);
         }
         EXPECT_EQ(f.Run(), c.rows ? RunEnd::Succeeded : RunEnd::Failed) << c.pages.last().data();
         EXPECT_EQ(f.table->rowCount, c.rows);

@@ -26,15 +26,18 @@ public:
         server_.Get("/t", [this](const httplib::Request& req, httplib::Response& res) {
             const Response r = Next(req.target);
             res.status = r.status;
+            if (r.retryAfter >= 0) {
+                res.set_header("Retry-After", std::to_string(r.retryAfter));
+            }
             if (r.mode == Mode::Stall) {
                 Wait(std::chrono::seconds(20));
             }
             if (r.mode == Mode::Normal || r.mode == Mode::Stall) {
-                return res.set_content(r.body, kType);
+                return res.set_content(r.body, r.type);
             }
             const bool drip = r.mode == Mode::Drip;
             res.set_content_provider(
-                r.body.size(), kType, [this, r, drip](size_t at, size_t, httplib::DataSink& sink) {
+                r.body.size(), r.type, [this, r, drip](size_t at, size_t, httplib::DataSink& sink) {
                     const size_t end = drip ? at + 1 : r.body.size() / 2;
                     const bool pause = drip || at == end;  // before each byte; before the close
                     return !(pause && Wait(std::chrono::milliseconds(drip ? 50 : 20))) &&
@@ -59,9 +62,13 @@ public:
         thread_.join();
     }
 
-    void Push(QByteArray body, Mode mode = Mode::Normal, int status = 200) {
+    static constexpr const char* kPage = "text/html; charset=EUC-JP";
+    static constexpr const char* kWords = "text/plain; charset=utf-8";
+
+    void Push(QByteArray body, Mode mode = Mode::Normal, int status = 200, const char* type = kPage,
+              int retryAfter = -1) {
         std::lock_guard lock(mutex_);
-        responses_.push_back({body.toStdString(), mode, status});
+        responses_.push_back({body.toStdString(), mode, status, type, retryAfter});
     }
 
     std::vector<QString> targets() const {
@@ -77,8 +84,9 @@ private:
         std::string body;
         Mode mode = Mode::Normal;
         int status = 200;
+        std::string type = kPage;
+        int retryAfter = -1;
     };
-    static constexpr const char* kType = "text/html; charset=EUC-JP";
 
     Response Next(const std::string& target) {
         std::lock_guard lock(mutex_);

@@ -308,12 +308,14 @@ TEST_F(Window, EveryFailedRunReportsAndUnlocks) {
         {{k202}, 100, "100行読込み"},  // no table on page 3: the rows stand
         // Page 2 repeats page 1 and announces more, as page 1 did: its rows were sent out of order.
         {{QStringLiteral("データ作成に失敗しました。")}, 50, "50行読込み"},
+        {{QStringLiteral("J-Quants の回数制限のため"), k203}, 0, "データ読込み失敗"},  // a 503
     };
     const QByteArray p1 = DailyPage(50, 1, true), p2 = DailyPage(50, 2, true);
     for (const QByteArray& body :
          {p1, p2, QByteArray("ab"), p1, p2, QByteArray("<html>"), p1, p1}) {
         server.Push(body);
     }
+    server.Push("J-Quants の回数制限のため", {}, 503, CannedServer::kWords, 40);
     int listedMidRun = 0;
     DuringRun(50, [&] {
         W<QComboBox>("cmbVbase_1")->setCurrentIndex(1);

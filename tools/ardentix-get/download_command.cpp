@@ -2,9 +2,13 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "app/file_replace.h"
@@ -29,14 +33,29 @@ enum class CodeEnd { Saved, Incomplete, Failed, Interrupted };
 
 // Counts the requests of a code and puts the host in front of a failed fetch's description:
 // "Connection refused" alone does not say where the tool went. A body too short to be a page
-// fails here, with message 200's words, so that its line names the host too.
+// fails here, with message 200's words, so that its line names the host too. A page the
+// service cannot serve yet (503 with Retry-After: its upstream's rate limit) is asked for once
+// more after the pause it asks for, at most kMaxPause seconds; a stop signal ends the pause.
 class CountingSource : public PageSource {
 public:
+    static constexpr int kMaxPause = 120;
+
     CountingSource(PageSource& source, const QString& host) : source_(source), host_(host) {}
 
     FetchResult Get(const QString& url) override {
         ++requests;
         FetchResult result = source_.Get(url);
+        if (result.status == 503 && result.retryAfterSeconds && !StopRequested()) {
+            const int seconds = std::min(*result.retryAfterSeconds, kMaxPause);
+            pausing(seconds);
+            if (!Pause(seconds)) {
+                result = FetchResult();
+                result.aborted = true;
+                return result;
+            }
+            ++requests;
+            result = source_.Get(url);
+        }
         if (result.ok && result.body.size() < kMinPageBytes) {
             result = FetchResult();
             result.error = CatalogueText(200).value_or(QString());
@@ -47,11 +66,30 @@ public:
         return result;
     }
 
+    // Ends a pause at once.
+    void Abort() {
+        if (pause_) {
+            pause_->quit();
+        }
+    }
+
     int requests = 0;
+    std::function<void(int seconds)> pausing = [](int) {};
 
 private:
+    // False when a stop signal ended it.
+    bool Pause(int seconds) {
+        QEventLoop loop;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        pause_ = &loop;
+        loop.exec();
+        pause_ = nullptr;
+        return !StopRequested();
+    }
+
     PageSource& source_;
     const QString& host_;
+    QEventLoop* pause_ = nullptr;
 };
 
 class Downloader {
@@ -62,21 +100,32 @@ public:
           prompts_(prompts),
           fetcher_(manager_),
           source_(fetcher_, options.host) {
-        WhenStopRequested(manager_, [this] { fetcher_.Abort(); });
+        WhenStopRequested(manager_, [this] {
+            fetcher_.Abort();
+            source_.Abort();
+        });
+        source_.pausing = [this](int seconds) {
+            Say(QStringLiteral("%1: the service asks to wait %2 s; retrying once")
+                    .arg(code_)
+                    .arg(seconds));
+        };
     }
 
     CodeEnd Run(const QString& code) {
         options_ = given_;  // an updated file may bring its own period and date form
         prompts_.setSubject(code);
+        code_ = code;
         source_.requests = 0;
         const QString path =
             options_.outFile.isEmpty()
                 ? QDir(options_.outDir).filePath(DefaultExportName(options_.period, code))
                 : options_.outFile;
-        if (options_.update && QFileInfo::exists(path)) {
-            return Update(code, path);
+        const CodeEnd end =
+            options_.update && QFileInfo::exists(path) ? Update(code, path) : Download(code, path);
+        if (end == CodeEnd::Saved || end == CodeEnd::Incomplete) {
+            SayIfOld(code);
         }
-        return Download(code, path);
+        return end;
     }
 
     void Say(const QString& text) const {
@@ -86,6 +135,23 @@ public:
     }
 
 private:
+    // The service's newest row (of the last Fetch) lags the end date by more than a week: a
+    // plan that serves delayed prices, or a code no longer traded. A weekly row is dated by the
+    // last day of its week already, a monthly one by the first of its month.
+    void SayIfOld(const QString& code) const {
+        const auto date = table_->rowCount > 0
+                              ? RowDate(table_->rawRows[0].ymd, options_.period, options_.endDate)
+                              : std::nullopt;
+        const bool monthly = options_.period == Period::Monthly;
+        if (date &&
+            (monthly ? date->addMonths(1).addDays(-1) : *date).daysTo(options_.endDate) > 7) {
+            Say(QStringLiteral("%1: the newest row is %2, more than a week before --end %3 (a "
+                               "delayed plan, or a code no longer traded?)")
+                    .arg(code, monthly ? date->toString(u"yyyy-MM") : Iso(*date),
+                         Iso(options_.endDate)));
+        }
+    }
+
     // Downloads the code into table_. With a valid stopAt the page loop is left after the
     // first page that holds a row dated on or before it. nullopt when rows are stored.
     std::optional<CodeEnd> Fetch(const QString& code, QDate stopAt) {
@@ -376,6 +442,7 @@ private:
     QNetworkAccessManager manager_;
     PageFetcher fetcher_;
     CountingSource source_;
+    QString code_;  // the code of the run
     std::unique_ptr<QuoteTable> table_ = std::make_unique<QuoteTable>();
     PagingState paging_;
     bool complete_ = false;  // the last Fetch ended at no failed page
