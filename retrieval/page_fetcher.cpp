@@ -119,6 +119,9 @@ FetchResult PageFetcher::Get(const QString& url) {
     request.setTransferTimeout(timeoutMs_);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (!extraHeader_.second.isEmpty()) {
+        request.setRawHeader(extraHeader_.first, extraHeader_.second);
+    }
 
     QNetworkReply* reply = manager_.get(request);
     QString stopReason;

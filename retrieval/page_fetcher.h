@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QNetworkAccessManager>
+#include <utility>
 
 #include "retrieval/page_source.h"
 
@@ -23,6 +24,10 @@ public:
     void setTimeoutMs(int ms) { timeoutMs_ = ms; }
     void setDeadlineMs(int ms) { deadlineMs_ = ms; }
     void setBodyCap(qint64 bytes) { bodyCap_ = bytes; }
+    // One more header sent with every request; an empty value sends none.
+    void setExtraHeader(const QByteArray& name, const QByteArray& value) {
+        extraHeader_ = {name, value};
+    }
 
     FetchResult Get(const QString& url) override;
 
@@ -37,6 +42,7 @@ private:
     int timeoutMs_ = kDefaultTimeoutMs;
     int deadlineMs_ = kDefaultDeadlineMs;
     qint64 bodyCap_ = kDefaultBodyCap;
+    std::pair<QByteArray, QByteArray> extraHeader_;
 };
 
 }  // namespace ardentix

@@ -12,6 +12,7 @@
 #include "export/row_scaling.h"
 #include "locale/patterns.h"
 #include "retrieval/download_run.h"
+#include "retrieval/gateway_access.h"
 #include "retrieval/query_tables.h"
 #include "retrieval/stock_code.h"
 #include "ui/chart_window.h"
@@ -155,6 +156,8 @@ void frmMain::cmdDwn_Click() {
         ui->txtCD->setText(folded);
     }
     ResetRun();
+    // Read at each download: the service makes its secret when it first starts.
+    fetcher_.setExtraHeader(kSecretHeader, ReadGatewaySecret(context_.quoteSecretFile));
     DownloadRun run(*table_, *paging_, fetcher_, context_.prompts);
     RunHooks hooks;
     hooks.started = [this] {

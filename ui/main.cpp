@@ -5,6 +5,7 @@
 
 #include "app/file_locations.h"
 #include "app/qt_translations.h"
+#include "retrieval/gateway_access.h"
 #include "ui/frmMain.h"
 #include "ui/widget_prompts.h"
 
@@ -22,9 +23,10 @@ int main(int argc, char** argv) {
     QDir().mkpath(files.settingsDirectory);
     QDir().mkpath(files.exportDirectory);
     ardentix::WidgetPrompts prompts;
-    ardentix::WindowContext context{files.settingsDirectory, QStringLiteral(ARDENTIX_QUOTE_HOST),
+    ardentix::WindowContext context{files.settingsDirectory, ardentix::DefaultQuoteHost(),
                                     [] { return QDate::currentDate(); }, prompts};
     context.exportDirectory = files.exportDirectory;
+    context.quoteSecretFile = ardentix::GatewaySecretFile();
     auto window = ardentix::frmMain::Create(context);
     if (!window) {
         return 1;

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QFile>
 #include <QNetworkAccessManager>
+#include <QTemporaryDir>
 #include <memory>
 #include <span>
 
 #include "expected_days.h"
 #include "retrieval/download_run.h"
+#include "retrieval/gateway_access.h"
 #include "retrieval/page_fetcher.h"
 #include "support/program_run.h"
 #include "support/quote_service.h"
 #include "support/scripted_prompts.h"
+#include "tools/quote-service/client_secret.h"
 
 using namespace ardentix;
 using namespace ardentix::testing;
@@ -90,6 +95,65 @@ TEST(QuoteService, ProgramRefusesAPortInUse) {
     EXPECT_EQ(second.status, 1);
     EXPECT_EQ(second.err, "quote-service: cannot listen on 127.0.0.1:" + port +
                               ": the port is already in use\n");
+}
+
+// A service given a secret answers a chart page only to a query that carries it, through the
+// header the page fetcher sends; the rest get 403 and a line of text.
+TEST(QuoteService, AnswersOnlyQueriesThatCarryItsSecret) {
+    const QuoteService service("s3cret");
+    const QString url = MakeChartUrl(
+        {service.host(), "7203", 1, Period::Daily, QDate(2020, 1, 6), QDate(2020, 3, 2)});
+    QNetworkAccessManager manager;
+    PageFetcher fetcher(manager);
+    for (const auto& [secret, page] : {std::pair{"", false},
+                                       {"s3cre", false},
+                                       {"s3cret0", false},
+                                       {"S3CRET", false},
+                                       {"s3cret", true}}) {
+        fetcher.setExtraHeader(kSecretHeader, secret);
+        EXPECT_EQ(fetcher.Get(url).body.contains("</table>"), page) << secret;
+    }
+    httplib::Client client("127.0.0.1", service.port());
+    const auto refused = client.Get("/t?s=7203.t");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 403);
+    EXPECT_EQ(refused->get_header_value("Content-Type"), "text/plain; charset=utf-8");
+}
+
+// A missing secret file is made, 0600, with a secret the next start reads back; a file that
+// others may read, or that holds more than one word, is refused and names itself.
+TEST(QuoteService, SecretFileIsMadePrivateAndRefusedWhenNot) {
+    const QTemporaryDir dir;
+    const QString made = dir.filePath("config/ardentix/secret");
+    QString error;
+    const auto secret = quote_service::LoadOrMakeSecret(made, &error);
+    ASSERT_TRUE(secret) << error.toStdString();
+    EXPECT_EQ(secret->size(), 64u);
+    struct stat status {};
+    EXPECT_EQ(stat(QFile::encodeName(made).constData(), &status) == 0 ? status.st_mode & 0777 : 0,
+              0600u);
+    EXPECT_EQ(quote_service::LoadOrMakeSecret(made, &error), secret);
+    const struct {
+        QByteArray text;
+        QFile::Permissions mode;
+    } refused[] = {{"abc", QFile::ReadOwner | QFile::ReadGroup},
+                   {"abc", QFile::ReadOwner | QFile::ReadOther},
+                   {"two words", QFile::ReadOwner},
+                   {" \n", QFile::ReadOwner}};
+    for (const auto& [text, mode] : refused) {
+        const QString path = dir.filePath("refused");
+        QFile::remove(path);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        file.setPermissions(mode);
+        error.clear();
+        EXPECT_FALSE(quote_service::LoadOrMakeSecret(path, &error)) << text.data();
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    }
+    const auto run = RunProgram(QUOTE_SERVICE_PROGRAM, {"--secret-file", dir.filePath("refused")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.startsWith("quote-service: --secret-file: ")) << run.err.toStdString();
 }
 
 }  // namespace

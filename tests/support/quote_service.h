@@ -7,10 +7,17 @@
 
 namespace ardentix::testing {
 
-// The local quote service on a free loopback port, serving from a thread until destroyed.
+// The local quote service on a free loopback port, serving from a thread until destroyed; given
+// a secret, it answers only the queries that carry it.
 class QuoteService {
 public:
-    QuoteService() : thread_([this] { server_.ListenAfterBind(); }) {}
+    explicit QuoteService(std::string secret = {})
+        : thread_([this, secret] {
+              if (!secret.empty()) {
+                  server_.RequireSecret(secret);
+              }
+              server_.ListenAfterBind();
+          }) {}
     ~QuoteService() {
         server_.Stop();
         thread_.join();

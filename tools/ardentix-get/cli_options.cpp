@@ -12,6 +12,7 @@
 
 #include "export/row_scaling.h"
 #include "parse/quote_table.h"
+#include "retrieval/gateway_access.h"
 #include "retrieval/stock_code.h"
 
 namespace ardentix::cli {
@@ -219,7 +220,7 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
 }  // namespace
 
 Command ParseCommandLine(const QStringList& arguments, QDate today) {
-    const QString host = QStringLiteral(ARDENTIX_QUOTE_HOST);
+    const QString host = DefaultQuoteHost();
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription.arg(arguments.value(0)));
     const QCommandLineOption help = parser.addHelpOption();

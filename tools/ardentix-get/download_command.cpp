@@ -19,6 +19,7 @@
 #include "locale/patterns.h"
 #include "parse/date_rule.h"
 #include "retrieval/download_run.h"
+#include "retrieval/gateway_access.h"
 #include "retrieval/page_fetcher.h"
 #include "retrieval/query_tables.h"
 #include "tools/ardentix-get/saved_file.h"
@@ -109,6 +110,10 @@ public:
                     .arg(code_)
                     .arg(seconds));
         };
+        // The user's secret goes to the user's own service only, never to a host named by --host.
+        if (options.host == DefaultQuoteHost()) {
+            fetcher_.setExtraHeader(kSecretHeader, ReadGatewaySecret(GatewaySecretFile()));
+        }
     }
 
     CodeEnd Run(const QString& code) {

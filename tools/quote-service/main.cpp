@@ -41,6 +41,15 @@ int Serve(const ServiceOptions& options) {
 
     QuoteServer server(options.rowsPerPage, std::chrono::milliseconds(options.latencyMs),
                        std::move(data));
+    if (!options.secretFile.isEmpty()) {
+        QString error;
+        const auto secret = LoadOrMakeSecret(options.secretFile, &error);
+        if (!secret) {
+            PrintError(error);
+            return 1;
+        }
+        server.RequireSecret(*secret);
+    }
     errno = 0;
     const int port = server.Bind(options.host, options.port);
     if (port < 0) {

@@ -5,6 +5,7 @@
 
 #include "tools/quote-service/chart_pages.h"
 #include "tools/quote-service/chart_query.h"
+#include "tools/quote-service/client_secret.h"
 #include "tools/quote-service/demo_codes.h"
 
 namespace quote_service {
@@ -102,6 +103,10 @@ void QuoteServer::Stop() {
         std::this_thread::yield();
     }
     server_.stop();
+}
+
+void QuoteServer::RequireSecret(std::string secret) {
+    server_.set_pre_routing_handler(SecretGuard(std::move(secret)));
 }
 
 bool QuoteServer::Wait(std::chrono::milliseconds duration) {

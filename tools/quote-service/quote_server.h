@@ -28,6 +28,9 @@ public:
     // Wakes every answer that is waiting and ends ListenAfterBind(). Safe from any thread.
     void Stop();
 
+    // From now on every request must carry the secret (client_secret.h). Call before serving.
+    void RequireSecret(std::string secret);
+
 private:
     void AnswerChart(const httplib::Request& request, httplib::Response& response);
 

@@ -6,9 +6,9 @@ namespace quote_service {
 
 namespace {
 
-const QStringList kOptions = {QStringLiteral("--host"), QStringLiteral("--port"),
-                              QStringLiteral("--data"), QStringLiteral("--rows-per-page"),
-                              QStringLiteral("--latency-ms")};
+const QStringList kOptions = {QStringLiteral("--host"),       QStringLiteral("--port"),
+                              QStringLiteral("--data"),       QStringLiteral("--rows-per-page"),
+                              QStringLiteral("--latency-ms"), QStringLiteral("--secret-file")};
 
 std::optional<int> NumberIn(const QString& text, int low, int high) {
     bool ok = false;
@@ -32,8 +32,9 @@ UsageError Refuse(const QString& option, const QString& value, int low, int high
 QString UsageText() {
     return QStringLiteral(
                "usage: quote-service [--host 127.0.0.1] [--port %1] [--data DIR]\n"
-               "                     [--rows-per-page 50] [--latency-ms 0]\n")
-        .arg(QUOTE_SERVICE_DEFAULT_PORT);
+               "                     [--rows-per-page 50] [--latency-ms 0]\n"
+               "                     [--secret-file PATH: answer only queries that carry it]\n")
+        .arg(DefaultPort());
 }
 
 std::variant<ServiceOptions, UsageError, HelpAsked> ParseOptions(const QStringList& arguments) {
@@ -79,6 +80,11 @@ std::variant<ServiceOptions, UsageError, HelpAsked> ParseOptions(const QStringLi
             if (!rows)
                 return Refuse(option, value, 1, 500);
             options.rowsPerPage = *rows;
+        } else if (option == u"--secret-file") {
+            if (value.isEmpty()) {
+                return UsageError{QStringLiteral("--secret-file: empty file name")};
+            }
+            options.secretFile = value;
         } else {
             const auto latency = NumberIn(value, 0, 600000);
             if (!latency)
