@@ -8,6 +8,14 @@ if(TARGET quote-service)
     # The build keeps the short name the scripts and tests use; installed it names its owner.
     install(PROGRAMS $<TARGET_FILE:quote-service> DESTINATION ${CMAKE_INSTALL_BINDIR}
         RENAME ardentix-quote-service)
+    # Each user's own service, as a systemd user unit; the package's scripts enable it for all.
+    configure_file(${PROJECT_SOURCE_DIR}/resources/ardentix-quote-service.service.in
+        ${PROJECT_BINARY_DIR}/ardentix-quote-service.service @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/ardentix-quote-service.service
+        DESTINATION lib/systemd/user)
+    set(debian ${PROJECT_SOURCE_DIR}/resources/debian)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${debian}/postinst ${debian}/prerm ${debian}/postrm)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 endif()
 
 set(resources ${PROJECT_SOURCE_DIR}/resources)
@@ -46,7 +54,9 @@ on a Japanese market from a quote service, restates the prices for stock
 splits, lists up to 500 rows and saves them to a CSV file in code page 932.
 
 The package holds the window (ardentix), the command-line tool (ardentix-get)
-and a local quote service for trying them out (ardentix-quote-service).")
+and the local quote service (ardentix-quote-service), which each user's session
+starts as a systemd user unit: a gateway to the exchange's J-Quants API that
+keeps the daily prices it fetched in a local database.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries do not name: the X11/Wayland platform plugins, a font with Japanese
 # glyphs, and Qt's own Japanese texts.
