@@ -4,8 +4,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 
 namespace ardentix {
+
+namespace {
+
+QByteArray ReadFile(const QString& path, qint64 most) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(most) : QByteArray();
+}
+
+}  // namespace
 
 QString DefaultQuoteHost() {
     if (kInstalledGateway) {
@@ -14,20 +24,40 @@ QString DefaultQuoteHost() {
     return QStringLiteral(ARDENTIX_QUOTE_HOST);
 }
 
-QString GatewaySecretFile() {
-    // The user unit names the file from the home folder: the same path, whatever
-    // XDG_CONFIG_HOME the desktop session has.
-    return kInstalledGateway
-               ? QDir::homePath() + QStringLiteral("/.config/ardentix/quote-service-secret")
-               : QString();
-}
-
-QByteArray ReadGatewaySecret(const QString& file) {
-    QFile secret(file);
-    if (file.isEmpty() || !secret.open(QIODevice::ReadOnly)) {
+QByteArray GatewaySecretFor(const QString& host) {
+    if (!kInstalledGateway || host != DefaultQuoteHost()) {
         return {};
     }
-    return secret.read(4096).trimmed();
+    constexpr qint64 kTableCap = 16 * 1024 * 1024;
+    const QByteArray sockets = ReadFile(QStringLiteral("/proc/net/tcp"), kTableCap) +
+                               ReadFile(QStringLiteral("/proc/net/tcp6"), kTableCap);
+    if (!OnlyUserListensOn(sockets, GatewayPortOf(getuid()), getuid())) {
+        return {};
+    }
+    // The user unit names the file from the home folder: the same path, whatever
+    // XDG_CONFIG_HOME the desktop session has.
+    return ReadFile(QDir::homePath() + QStringLiteral("/.config/ardentix/quote-service-secret"),
+                    4096)
+        .trimmed();
+}
+
+bool OnlyUserListensOn(const QByteArray& socketTable, int port, unsigned uid) {
+    // Each line: slot, local address:port (hex), remote address:port, state (0A: listening),
+    // queues, timer, retransmits, uid, ...
+    bool listening = false;
+    for (const QByteArray& line : socketTable.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        bool hex = false;
+        if (fields.size() < 8 || fields[3] != "0A" ||
+            fields[1].mid(fields[1].lastIndexOf(':') + 1).toInt(&hex, 16) != port || !hex) {
+            continue;
+        }
+        if (fields[7].toUInt() != uid) {
+            return false;
+        }
+        listening = true;
+    }
+    return listening;
 }
 
 }  // namespace ardentix

@@ -21,11 +21,14 @@ constexpr int GatewayPortOf(unsigned uid) {
 // The quote host the window and ardentix-get ask when none is given.
 QString DefaultQuoteHost();
 
-// The file the installed service keeps its secret in (~/.config/ardentix/quote-service-secret);
-// empty in a development build.
-QString GatewaySecretFile();
+// The secret to send to HOST: in an installed build, when HOST is the default one and what
+// listens on its port is the user's own, the contents of
+// ~/.config/ardentix/quote-service-secret, trimmed; else, or when the file cannot be read,
+// empty. Another user who took the port first never learns the secret.
+QByteArray GatewaySecretFor(const QString& host);
 
-// The secret the file holds, trimmed; empty when there is no file or it cannot be read.
-QByteArray ReadGatewaySecret(const QString& file);
+// True when the socket table (the text of /proc/net/tcp and tcp6) shows a socket listening on
+// the port and every such socket belongs to the uid.
+bool OnlyUserListensOn(const QByteArray& socketTable, int port, unsigned uid);
 
 }  // namespace ardentix

@@ -157,7 +157,7 @@ void frmMain::cmdDwn_Click() {
     }
     ResetRun();
     // Read at each download: the service makes its secret when it first starts.
-    fetcher_.setExtraHeader(kSecretHeader, ReadGatewaySecret(context_.quoteSecretFile));
+    fetcher_.setExtraHeader(kSecretHeader, GatewaySecretFor(context_.quoteHost));
     DownloadRun run(*table_, *paging_, fetcher_, context_.prompts);
     RunHooks hooks;
     hooks.started = [this] {

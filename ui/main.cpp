@@ -26,7 +26,6 @@ int main(int argc, char** argv) {
     ardentix::WindowContext context{files.settingsDirectory, ardentix::DefaultQuoteHost(),
                                     [] { return QDate::currentDate(); }, prompts};
     context.exportDirectory = files.exportDirectory;
-    context.quoteSecretFile = ardentix::GatewaySecretFile();
     auto window = ardentix::frmMain::Create(context);
     if (!window) {
         return 1;

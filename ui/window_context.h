@@ -17,7 +17,6 @@ struct WindowContext {
     int fetchTimeoutMs = 30000;  // a page request that makes no progress this long fails
     // Where the save button proposes its file; empty means settingsDirectory.
     QString exportDirectory = {};
-    QString quoteSecretFile = {};  // holds the secret the quote service asks for; empty: none
 
     const QString& ExportDirectory() const {
         return exportDirectory.isEmpty() ? settingsDirectory : exportDirectory;

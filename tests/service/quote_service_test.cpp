@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -113,6 +114,13 @@ TEST(QuoteService, AnswersOnlyQueriesThatCarryItsSecret) {
         fetcher.setExtraHeader(kSecretHeader, secret);
         EXPECT_EQ(fetcher.Get(url).body.contains("</table>"), page) << secret;
     }
+    // What listens on the port is this user's own, and no other user's.
+    QFile sockets("/proc/net/tcp");
+    ASSERT_TRUE(sockets.open(QIODevice::ReadOnly));
+    const QByteArray table = sockets.readAll();
+    EXPECT_TRUE(OnlyUserListensOn(table, service.port(), getuid()));
+    EXPECT_FALSE(OnlyUserListensOn(table, service.port(), getuid() + 1));
+    EXPECT_FALSE(OnlyUserListensOn(table, 0, getuid()));
     httplib::Client client("127.0.0.1", service.port());
     const auto refused = client.Get("/t?s=7203.t");
     ASSERT_TRUE(refused);

@@ -110,10 +110,7 @@ public:
                     .arg(code_)
                     .arg(seconds));
         };
-        // The user's secret goes to the user's own service only, never to a host named by --host.
-        if (options.host == DefaultQuoteHost()) {
-            fetcher_.setExtraHeader(kSecretHeader, ReadGatewaySecret(GatewaySecretFile()));
-        }
+        fetcher_.setExtraHeader(kSecretHeader, GatewaySecretFor(options.host));
     }
 
     CodeEnd Run(const QString& code) {
