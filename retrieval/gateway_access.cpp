@@ -10,9 +10,13 @@ namespace ardentix {
 
 namespace {
 
-QByteArray ReadFile(const QString& path, qint64 most) {
+// The file, or its first `most` bytes; empty when it cannot be read.
+QByteArray ReadFile(const QString& path, qint64 most = -1) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(most) : QByteArray();
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return most < 0 ? file.readAll() : file.read(most);
 }
 
 }  // namespace
@@ -28,9 +32,8 @@ QByteArray GatewaySecretFor(const QString& host) {
     if (!kInstalledGateway || host != DefaultQuoteHost()) {
         return {};
     }
-    constexpr qint64 kTableCap = 16 * 1024 * 1024;
-    const QByteArray sockets = ReadFile(QStringLiteral("/proc/net/tcp"), kTableCap) +
-                               ReadFile(QStringLiteral("/proc/net/tcp6"), kTableCap);
+    const QByteArray sockets =
+        ReadFile(QStringLiteral("/proc/net/tcp")) + ReadFile(QStringLiteral("/proc/net/tcp6"));
     if (!OnlyUserListensOn(sockets, GatewayPortOf(getuid()), getuid())) {
         return {};
     }
