@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QNetworkAccessManager>
+#include <QTemporaryDir>
 #include <memory>
 #include <span>
 
 #include "expected_days.h"
+#include "fake_jquants.h"
 #include "retrieval/download_run.h"
 #include "retrieval/page_fetcher.h"
 #include "support/program_run.h"
@@ -81,6 +85,152 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
         };
         EXPECT_NE(std::ranges::find_if(rows, same), rows.end()) << bar.ymd.toStdString();
     }
+}
+
+// Through the service: J-Quants is asked for a code's history once, for each missing day once
+// however many codes are held, and for nothing a store (the service's or another's) holds.
+TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
+    using quote_service::JQuantsGateway;
+    using Mode = FakeJQuants::Mode;
+    qunsetenv("JQUANTS_API_KEY");
+    FakeJQuants fake;
+    const QTemporaryDir dir;
+    const QString keyFile = dir.filePath("key");
+    const auto writeKey = [&keyFile](const QByteArray& key, int mode) {
+        QFile::remove(keyFile);
+        QFile file(keyFile);
+        ASSERT_TRUE(key.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(key) > 0));
+        file.close();
+        ::chmod(QFile::encodeName(keyFile).constData(), mode);
+    };
+    writeKey(FakeJQuants::kKey, 0600);
+    QDateTime now(QDate(2024, 5, 24), QTime(10, 0), Qt::UTC);  // the free plan's delay
+    QStringList log;
+    std::mutex logged;
+    const auto open = [&] {
+        quote_service::GatewaySettings settings;
+        std::tie(settings.client.baseUrl, settings.client.keyPlace) =
+            std::pair(fake.url(), keyFile);
+        settings.perMinute = 10000;
+        settings.now = [&now] { return now; };
+        settings.log = [&](const QString& line) {
+            std::lock_guard lock(logged);
+            log << line;
+        };
+        auto store = quote_service::QuoteStore::Open(dir.filePath("quotes.sqlite"));
+        return std::make_unique<JQuantsGateway>(std::move(settings), std::move(store.value));
+    };
+    const QuoteService service(open());
+    const auto daily = [](QDate end) {
+        return ChartQuery{{}, "7203", 1, Period::Daily, QDate(2024, 1, 1), end};
+    };
+    // Cold: the history's three pages; the split stock's days restated as the program does.
+    Walk walk = WalkPages(service, daily(QDate(2024, 3, 1)));
+    EXPECT_EQ(fake.requests(), 3);
+    ASSERT_EQ(walk.table->rowCount, 4);
+    for (int i = 0; i < 4; ++i) {
+        const auto& bar = fake.bars[std::array{5, 3, 2, 0}[i]];  // newest first, traded days
+        const auto& row = walk.table->rawRows[i];
+        const double factor = bar.date < QDate(2024, 2, 29) ? 0.5 : 1;
+        EXPECT_EQ(row.ymd, bar.date.toString("yyMMdd"));
+        for (const auto& [got, raw] : {std::pair(row.open, *bar.open),
+                                       {row.high, *bar.high},
+                                       {row.low, *bar.low},
+                                       {row.close, *bar.close}}) {
+            EXPECT_LE(std::abs(got - std::nearbyint(raw * factor)), 1) << i;
+        }
+    }
+    for (const Period period : {Period::Daily, Period::Weekly, Period::Monthly}) {  // warm
+        EXPECT_EQ(
+            WalkPages(service, {{}, "7203", 0, period, QDate(2024, 1, 1), QDate(2024, 3, 1)}).end,
+            RunEnd::Succeeded);
+    }
+    EXPECT_EQ(fake.requests(), 3);
+    // 100 more codes held; three trading days later one request a day brings every code up to
+    // date, and its page holds the newest day.
+    fake.pageSize = 1000;
+    const auto addDays = [&fake](int first, int count, std::initializer_list<int> days) {
+        for (int code = first; code < first + count; ++code) {
+            for (const int day : days) {
+                fake.bars.push_back({QDate(2024, 3, day), QString::number(code * 10), 100, 101, 99,
+                                     100.0 + day, 1000});
+            }
+        }
+    };
+    addDays(1000, 100, {1});
+    httplib::Client client("127.0.0.1", service.port());
+    const auto ask = [&client](const std::string& symbol, QDate end) {
+        return client.Get(
+            "/t?" + quote_service::ChartQueryText(
+                        {QDate(2024, 1, 1), end, quote_service::BarPeriod::Daily, symbol, 0}));
+    };
+    const auto askAll = [&ask](QDate end) {
+        for (int code = 1000; code < 1100; ++code) {
+            const auto answer = ask(std::to_string(code), end);
+            EXPECT_TRUE(answer->status == 200 &&
+                        answer->body.find(std::to_string(100 + end.day())) != std::string::npos)
+                << code;
+        }
+    };
+    askAll(QDate(2024, 3, 1));
+    EXPECT_EQ(fake.requests(), 103);
+    addDays(7203, 1, {4, 5, 6});
+    addDays(1000, 100, {4, 5, 6});
+    now = now.addDays(5);  // Friday to Wednesday
+    askAll(QDate(2024, 3, 6));
+    EXPECT_EQ(fake.requests(), 106);
+    // Another service on the store: what the first one holds, without a request.
+    const QuoteService second(open());
+    walk = WalkPages(second, daily(QDate(2024, 3, 6)));
+    EXPECT_EQ(std::pair(walk.table->rowCount, fake.requests()), std::pair(7, 106));
+    // Failures: words in plain text, never the key.
+    const QString wait = "J-Quants の回数制限のため、約%1秒後にもう一度ダウンロードしてください";
+    const struct {
+        const char* symbol;
+        QByteArray key;
+        int mode;
+        const char* env;
+        Mode upstream;
+        int status;
+        QString words;
+        int requests;
+    } failures[] = {
+        {"7203.o", FakeJQuants::kKey, 0600, "", Mode::Normal, 500,
+         "J-Quants の株価は東京証券取引所の銘柄だけです", 0},
+        {"1301", "", 0, "", Mode::Normal, 500,
+         "J-Quants の API キーが設定されていません。" + keyFile + " に置いてください。", 0},
+        {"1301", FakeJQuants::kKey, 0644, "", Mode::Normal, 500,
+         "J-Quants の API キーのファイル " + keyFile +
+             " は他のユーザーも読めるため使いません。"
+             "chmod 600 " +
+             keyFile + " としてください。",
+         0},
+        {"1301", "wrong-key-93c1", 0600, "", Mode::Normal, 502,
+         "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
+         "ご利用のプランではこの期間の株価を取得できません。",
+         1},
+        {"1301", "", 0, FakeJQuants::kKey, Mode::Normal, 200, "", 1},
+        {"8697", FakeJQuants::kKey, 0600, "", Mode::RateLimitOnce, 503, wait.arg(7), 1},
+    };
+    for (const auto& f : failures) {
+        SCOPED_TRACE((f.symbol + (" " + f.key)).toStdString());
+        writeKey(f.key, f.mode);
+        qputenv("JQUANTS_API_KEY", f.env);
+        fake.mode = f.upstream;
+        const int before = fake.requests();
+        const auto answer = ask(f.symbol, QDate(2024, 3, 6));
+        EXPECT_EQ(std::pair(answer->status, fake.requests() - before),
+                  std::pair(f.status, f.requests));
+        EXPECT_EQ(answer->get_header_value("Retry-After"), f.status == 503 ? "7" : "");
+        if (f.status != 200) {
+            EXPECT_EQ(answer->get_header_value("Content-Type"), "text/plain; charset=utf-8");
+            EXPECT_EQ(QString::fromStdString(answer->body), f.words);
+        }
+    }
+    qunsetenv("JQUANTS_API_KEY");
+    std::lock_guard lock(logged);
+    EXPECT_FALSE(log.join('\n').contains("wrong-key") ||
+                 log.join('\n').contains(FakeJQuants::kKey));
 }
 
 TEST(QuoteService, ProgramRefusesAPortInUse) {

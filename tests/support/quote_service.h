@@ -1,16 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <thread>
 
 #include "tools/quote-service/quote_server.h"
 
 namespace ardentix::testing {
 
-// The local quote service on a free loopback port, serving from a thread until destroyed.
+// The local quote service on a free loopback port, serving from a thread until destroyed;
+// generated histories, or those of the gateway when given one.
 class QuoteService {
 public:
-    QuoteService() : thread_([this] { server_.ListenAfterBind(); }) {}
+    explicit QuoteService(std::unique_ptr<quote_service::JQuantsGateway> gateway = nullptr)
+        : server_(50, std::chrono::milliseconds(0), {}, std::move(gateway)),
+          port_(server_.Bind("127.0.0.1", 0)),
+          thread_([this] { server_.ListenAfterBind(); }) {}
     ~QuoteService() {
         server_.Stop();
         thread_.join();
@@ -19,8 +24,8 @@ public:
     int port() const { return port_; }
 
 private:
-    quote_service::QuoteServer server_{50, std::chrono::milliseconds(0), {}};
-    int port_ = server_.Bind("127.0.0.1", 0);
+    quote_service::QuoteServer server_;
+    int port_;
     std::thread thread_;
 };
 
