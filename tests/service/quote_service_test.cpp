@@ -233,13 +233,22 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
                  log.join('\n').contains(FakeJQuants::kKey));
 }
 
-TEST(QuoteService, ProgramRefusesAPortInUse) {
+TEST(QuoteService, ProgramRefusesAPortInUseAndBadSources) {
     const QuoteService first;
     const QString port = QString::number(first.port());
     const auto second = RunProgram(QUOTE_SERVICE_PROGRAM, {"--port", port});
     EXPECT_EQ(second.status, 1);
     EXPECT_EQ(second.err, "quote-service: cannot listen on 127.0.0.1:" + port +
                               ": the port is already in use\n");
+    const std::pair<QStringList, int> refused[] = {
+        {{"--source", "yahoo"}, 2},
+        {{"--rate", "0"}, 2},
+        {{"--jquants-url", "http://api.jquants.com/v2"}, 2},
+        {{"--source", "jquants", "--store", QUOTE_SERVICE_PROGRAM "/quotes.sqlite"}, 1}};
+    for (const auto& [arguments, status] : refused) {
+        EXPECT_EQ(RunProgram(QUOTE_SERVICE_PROGRAM, arguments).status, status)
+            << arguments.join(' ').toStdString();
+    }
 }
 
 }  // namespace
