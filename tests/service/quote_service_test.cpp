@@ -17,6 +17,7 @@
 
 using namespace ardentix;
 using namespace ardentix::testing;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -107,11 +108,11 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     QDateTime now(QDate(2024, 5, 24), QTime(10, 0), Qt::UTC);  // the free plan's delay
     QStringList log;
     std::mutex logged;
-    const auto open = [&] {
+    const auto open = [&](int perMinute = 10000) {
         quote_service::GatewaySettings settings;
         std::tie(settings.client.baseUrl, settings.client.keyPlace) =
             std::pair(fake.url(), keyFile);
-        settings.perMinute = 10000;
+        std::tie(settings.perMinute, settings.patience) = std::pair(perMinute, 2s);
         settings.now = [&now] { return now; };
         settings.log = [&](const QString& line) {
             std::lock_guard lock(logged);
@@ -228,6 +229,15 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
         }
     }
     qunsetenv("JQUANTS_API_KEY");
+    // A history whose second page waits for the next minute's request: a 503 at once.
+    std::tie(fake.mode, fake.pageSize) = std::pair(Mode::Normal, 1);
+    addDays(1234, 1, {1, 4});
+    const QuoteService slow(open(1));
+    const int before = fake.requests();
+    const auto busy = httplib::Client("127.0.0.1", slow.port())
+                          .Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=1234&y=0&x=.csv");
+    EXPECT_EQ(std::pair(busy->status, fake.requests() - before), std::pair(503, 1));
+    EXPECT_GE(std::atoi(busy->get_header_value("Retry-After").c_str()), 50);
     std::lock_guard lock(logged);
     EXPECT_FALSE(log.join('\n').contains("wrong-key") ||
                  log.join('\n').contains(FakeJQuants::kKey));
