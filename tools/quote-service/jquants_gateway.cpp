@@ -122,13 +122,15 @@ void JQuantsGateway::Publish(Job& job, std::optional<UpstreamFailure> failure, Q
     changed_.notify_all();
 }
 
-void JQuantsGateway::Attempt(Job& job,
+void JQuantsGateway::Attempt(Job& job, const QString& what,
                              const std::function<std::optional<UpstreamFailure>()>& attempt) {
     for (int i = 0; i < kAttempts; ++i) {
         auto failure = attempt();
         const bool again = failure && failure->kind == Kind::RateLimited;
         if (failure) {
-            Log(QStringLiteral("J-Quants: %1").arg(failure->detail));
+            Log(QStringLiteral("%1: J-Quants: %2%3")
+                    .arg(what, failure->detail,
+                         failure->place.isEmpty() ? QString() : " (" + failure->place + ')'));
         }
         if (job.storeError.isEmpty()) {
             Publish(job, std::move(failure));
@@ -279,11 +281,11 @@ ChartAnswer JQuantsGateway::Answer(const ChartQuery& query) {
     std::shared_ptr<Job> job;
     if (!held.value) {
         job = Start(code, [this, code](Job& job) {
-            Attempt(job, [this, &job, &code] { return FetchHistory(job, code); });
+            Attempt(job, code, [this, &job, &code] { return FetchHistory(job, code); });
         });
     } else if (DaysDue(code)) {
         job = Start(QString(), [this](Job& job) {
-            Attempt(job, [this, &job] { return FetchDays(job); });
+            Attempt(job, QStringLiteral("days"), [this, &job] { return FetchDays(job); });
             std::lock_guard lock(mutex_);
             if (job.failure) {
                 daysFailedAt_ = std::chrono::steady_clock::now();
@@ -297,10 +299,10 @@ ChartAnswer JQuantsGateway::Answer(const ChartQuery& query) {
             return job->failure && job->failure->kind == Kind::RateLimited;
         };
         changed_.wait_until(lock, deadline, [&] { return job->done || limited() || stopping_; });
-        if (!job->done || limited()) {
+        if (const bool rateLimited = limited(); !job->done || rateLimited) {
             lock.unlock();
             const int seconds =
-                std::max(limiter_.SecondsUntilFree(), limited() ? 1 : kBusyRetryAfter);
+                std::max(limiter_.SecondsUntilFree(), rateLimited ? 1 : kBusyRetryAfter);
             return Failure({Kind::RateLimited, seconds, {}, {}});
         }
         if (!job->storeError.isEmpty()) {

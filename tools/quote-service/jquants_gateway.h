@@ -71,7 +71,8 @@ private:
     std::shared_ptr<Job> Start(const QString& name, Work work);
     void Publish(Job& job, std::optional<UpstreamFailure> failure, QString storeError = {});
     // Runs the attempt again after a 429 (the limiter waits it out), a few times at most.
-    void Attempt(Job& job, const std::function<std::optional<UpstreamFailure>()>& attempt);
+    void Attempt(Job& job, const QString& what,
+                 const std::function<std::optional<UpstreamFailure>()>& attempt);
     std::optional<UpstreamFailure> FetchHistory(Job& job, const QString& code);
     std::optional<UpstreamFailure> FetchDays(Job& job);
     // Whether the store should ask for days now: it lacks some, or a newer one may exist.
