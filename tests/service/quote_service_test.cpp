@@ -184,6 +184,23 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     const QuoteService second(open());
     walk = WalkPages(second, daily(QDate(2024, 3, 6)));
     EXPECT_EQ(std::pair(walk.table->rowCount, fake.requests()), std::pair(7, 106));
+    // A history whose second page waits for the next minute's request: a 503 at once.
+    fake.pageSize = 1;
+    addDays(1234, 1, {1, 4});
+    const QuoteService slow(open(1));
+    const int before = fake.requests();
+    const auto busy = httplib::Client("127.0.0.1", slow.port())
+                          .Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=1234&y=0&x=.csv");
+    EXPECT_EQ(std::pair(busy->status, fake.requests() - before), std::pair(503, 1));
+    EXPECT_GE(std::atoi(busy->get_header_value("Retry-After").c_str()), 50);
+    // Two asks for a cold code while J-Quants holds its answer: one request between them.
+    fake.holding = true;
+    httplib::Client cold("127.0.0.1", second.port());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 503);
+    }
+    EXPECT_EQ(fake.requests() - before, 2);
+    fake.holding = false;
     // Failures: words in plain text, never the key.
     const QString wait = "J-Quants の回数制限のため、約%1秒後にもう一度ダウンロードしてください";
     const struct {
@@ -229,15 +246,6 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
         }
     }
     qunsetenv("JQUANTS_API_KEY");
-    // A history whose second page waits for the next minute's request: a 503 at once.
-    std::tie(fake.mode, fake.pageSize) = std::pair(Mode::Normal, 1);
-    addDays(1234, 1, {1, 4});
-    const QuoteService slow(open(1));
-    const int before = fake.requests();
-    const auto busy = httplib::Client("127.0.0.1", slow.port())
-                          .Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=1234&y=0&x=.csv");
-    EXPECT_EQ(std::pair(busy->status, fake.requests() - before), std::pair(503, 1));
-    EXPECT_GE(std::atoi(busy->get_header_value("Retry-After").c_str()), 50);
     std::lock_guard lock(logged);
     EXPECT_FALSE(log.join('\n').contains("wrong-key") ||
                  log.join('\n').contains(FakeJQuants::kKey));
