@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <cstdio>
-#include <cstdlib>
 
 #include "tools/quote-service/chart_pages.h"
 #include "tools/quote-service/listings.h"
@@ -48,9 +47,8 @@ ApiKey ReadApiKey(const QString& keyFile) {
             }
         }
     }
-    if (const char* env = std::getenv("JQUANTS_API_KEY")) {
-        result.key = QByteArray(env).trimmed().toStdString();
-    }
+    // Qt's reading, unlike getenv, is safe while another thread sets the environment.
+    result.key = qgetenv("JQUANTS_API_KEY").trimmed().toStdString();
     return result;
 }
 
