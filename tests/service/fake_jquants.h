@@ -40,6 +40,7 @@ public:
         {QDate(2024, 3, 1), "86970", 2750.5, 2760, 2740, 2755, 850000}};
     int pageSize = 2;
     std::atomic<Mode> mode = Mode::Normal;
+    std::atomic<bool> holding = false;  // requests wait (counted) until it is false again
 
     // Over TLS when given a certificate and its key.
     explicit FakeJQuants(const QString& cert = {}, const QString& key = {}) {
@@ -68,6 +69,9 @@ public:
 private:
     void Answer(const httplib::Request& req, httplib::Response& res) {
         ++requests_;
+        while (holding && !stopping_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         allGzip_ =
             allGzip_ && req.get_header_value("Accept-Encoding").find("gzip") != std::string::npos;
         const std::string key = req.get_header_value("x-api-key");

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "expected_days.h"
+#include "fake_jquants.h"
 #include "retrieval/download_run.h"
 #include "retrieval/gateway_access.h"
 #include "retrieval/page_fetcher.h"
@@ -19,6 +20,7 @@
 
 using namespace ardentix;
 using namespace ardentix::testing;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -89,19 +91,195 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
     }
 }
 
-TEST(QuoteService, ProgramRefusesAPortInUse) {
+// Through the service: J-Quants is asked for a code's history once, for each missing day once
+// however many codes are held, and for nothing a store (the service's or another's) holds.
+TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
+    using quote_service::JQuantsGateway;
+    using Mode = FakeJQuants::Mode;
+    qunsetenv("JQUANTS_API_KEY");
+    FakeJQuants fake;
+    const QTemporaryDir dir;
+    const QString keyFile = dir.filePath("key");
+    const auto writeKey = [&keyFile](const QByteArray& key, int mode) {
+        QFile::remove(keyFile);
+        QFile file(keyFile);
+        ASSERT_TRUE(key.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(key) > 0));
+        file.close();
+        ::chmod(QFile::encodeName(keyFile).constData(), mode);
+    };
+    writeKey(FakeJQuants::kKey, 0600);
+    QDateTime now(QDate(2024, 5, 24), QTime(10, 0), Qt::UTC);  // the free plan's delay
+    QStringList log;
+    std::mutex logged;
+    const auto open = [&](int perMinute = 10000) {
+        quote_service::GatewaySettings settings;
+        std::tie(settings.client.baseUrl, settings.client.keyPlace) =
+            std::pair(fake.url(), keyFile);
+        std::tie(settings.perMinute, settings.patience) = std::pair(perMinute, 2s);
+        settings.now = [&now] { return now; };
+        settings.log = [&](const QString& line) {
+            std::lock_guard lock(logged);
+            log << line;
+        };
+        auto store = quote_service::QuoteStore::Open(dir.filePath("quotes.sqlite"));
+        return std::make_unique<JQuantsGateway>(std::move(settings), std::move(store.value));
+    };
+    const QuoteService service(open());
+    const auto daily = [](QDate end) {
+        return ChartQuery{{}, "7203", 1, Period::Daily, QDate(2024, 1, 1), end};
+    };
+    // Cold: the history's three pages; the split stock's days restated as the program does.
+    Walk walk = WalkPages(service, daily(QDate(2024, 3, 1)));
+    EXPECT_EQ(fake.requests(), 3);
+    ASSERT_EQ(walk.table->rowCount, 4);
+    for (int i = 0; i < 4; ++i) {
+        const auto& bar = fake.bars[std::array{5, 3, 2, 0}[i]];  // newest first, traded days
+        const auto& row = walk.table->rawRows[i];
+        const double factor = bar.date < QDate(2024, 2, 29) ? 0.5 : 1;
+        EXPECT_EQ(row.ymd, bar.date.toString("yyMMdd"));
+        for (const auto& [got, raw] : {std::pair(row.open, *bar.open),
+                                       {row.high, *bar.high},
+                                       {row.low, *bar.low},
+                                       {row.close, *bar.close}}) {
+            EXPECT_LE(std::abs(got - std::nearbyint(raw * factor)), 1) << i;
+        }
+    }
+    for (const Period period : {Period::Daily, Period::Weekly, Period::Monthly}) {  // warm
+        EXPECT_EQ(
+            WalkPages(service, {{}, "7203", 0, period, QDate(2024, 1, 1), QDate(2024, 3, 1)}).end,
+            RunEnd::Succeeded);
+    }
+    EXPECT_EQ(fake.requests(), 3);
+    // 100 more codes held; three trading days later one request a day brings every code up to
+    // date, and its page holds the newest day.
+    fake.pageSize = 1000;
+    const auto addDays = [&fake](int first, int count, std::initializer_list<int> days) {
+        for (int code = first; code < first + count; ++code) {
+            for (const int day : days) {
+                fake.bars.push_back({QDate(2024, 3, day), QString::number(code * 10), 100, 101, 99,
+                                     100.0 + day, 1000});
+            }
+        }
+    };
+    addDays(1000, 100, {1});
+    httplib::Client client("127.0.0.1", service.port());
+    const auto ask = [&client](const std::string& symbol, QDate end) {
+        return client.Get(
+            "/t?" + quote_service::ChartQueryText(
+                        {QDate(2024, 1, 1), end, quote_service::BarPeriod::Daily, symbol, 0}));
+    };
+    const auto askAll = [&ask](QDate end) {
+        for (int code = 1000; code < 1100; ++code) {
+            const auto answer = ask(std::to_string(code), end);
+            EXPECT_TRUE(answer->status == 200 &&
+                        answer->body.find(std::to_string(100 + end.day())) != std::string::npos)
+                << code;
+        }
+    };
+    askAll(QDate(2024, 3, 1));
+    EXPECT_EQ(fake.requests(), 103);
+    addDays(7203, 1, {4, 5, 6});
+    addDays(1000, 100, {4, 5, 6});
+    now = now.addDays(5);  // Friday to Wednesday
+    askAll(QDate(2024, 3, 6));
+    EXPECT_EQ(fake.requests(), 106);
+    // Another service on the store: what the first one holds, without a request.
+    const QuoteService second(open());
+    walk = WalkPages(second, daily(QDate(2024, 3, 6)));
+    EXPECT_EQ(std::pair(walk.table->rowCount, fake.requests()), std::pair(7, 106));
+    // A history whose second page waits for the next minute's request: a 503 at once.
+    fake.pageSize = 1;
+    addDays(1234, 1, {1, 4});
+    const QuoteService slow(open(1));
+    const int before = fake.requests();
+    const auto busy = httplib::Client("127.0.0.1", slow.port())
+                          .Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=1234&y=0&x=.csv");
+    EXPECT_EQ(std::pair(busy->status, fake.requests() - before), std::pair(503, 1));
+    EXPECT_GE(std::atoi(busy->get_header_value("Retry-After").c_str()), 50);
+    // Two asks for a cold code while J-Quants holds its answer: one request between them.
+    fake.holding = true;
+    httplib::Client cold("127.0.0.1", second.port());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 503);
+    }
+    EXPECT_EQ(fake.requests() - before, 2);
+    fake.holding = false;
+    // Failures: words in plain text, never the key.
+    const QString wait = "J-Quants の回数制限のため、約%1秒後にもう一度ダウンロードしてください";
+    const struct {
+        const char* symbol;
+        QByteArray key;
+        int mode;
+        const char* env;
+        Mode upstream;
+        int status;
+        QString words;
+        int requests;
+    } failures[] = {
+        {"7203.o", FakeJQuants::kKey, 0600, "", Mode::Normal, 500,
+         "J-Quants の株価は東京証券取引所の銘柄だけです", 0},
+        {"1301", "", 0, "", Mode::Normal, 500,
+         "J-Quants の API キーが設定されていません。" + keyFile + " に置いてください。", 0},
+        {"1301", FakeJQuants::kKey, 0644, "", Mode::Normal, 500,
+         "J-Quants の API キーのファイル " + keyFile +
+             " は他のユーザーも読めるため使いません。"
+             "chmod 600 " +
+             keyFile + " としてください。",
+         0},
+        {"1301", "wrong-key-93c1", 0600, "", Mode::Normal, 502,
+         "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
+         "ご利用のプランではこの期間の株価を取得できません。",
+         1},
+        {"1301", "", 0, FakeJQuants::kKey, Mode::Normal, 200, "", 1},
+        {"8697", FakeJQuants::kKey, 0600, "", Mode::RateLimitOnce, 503, wait.arg(7), 1},
+    };
+    for (const auto& f : failures) {
+        SCOPED_TRACE((f.symbol + (" " + f.key)).toStdString());
+        writeKey(f.key, f.mode);
+        qputenv("JQUANTS_API_KEY", f.env);
+        fake.mode = f.upstream;
+        const int before = fake.requests();
+        const auto answer = ask(f.symbol, QDate(2024, 3, 6));
+        EXPECT_EQ(std::pair(answer->status, fake.requests() - before),
+                  std::pair(f.status, f.requests));
+        EXPECT_EQ(answer->get_header_value("Retry-After"), f.status == 503 ? "7" : "");
+        if (f.status != 200) {
+            EXPECT_EQ(answer->get_header_value("Content-Type"), "text/plain; charset=utf-8");
+            EXPECT_EQ(QString::fromStdString(answer->body), f.words);
+        }
+    }
+    qunsetenv("JQUANTS_API_KEY");
+    // J-Quants failing when a newer day may exist: the held code is served from the store.
+    std::tie(now, fake.mode) = std::pair(now.addDays(1), Mode::ServerError);
+    EXPECT_EQ(WalkPages(second, daily(QDate(2024, 3, 7))).table->rowCount, 7);
+    std::lock_guard lock(logged);
+    EXPECT_TRUE(log.contains("72030: served from the store, may be stale"));
+    EXPECT_FALSE(log.join('\n').contains("wrong-key") ||
+                 log.join('\n').contains(FakeJQuants::kKey));
+}
+
+TEST(QuoteService, ProgramRefusesAPortInUseAndBadSources) {
     const QuoteService first;
     const QString port = QString::number(first.port());
     const auto second = RunProgram(QUOTE_SERVICE_PROGRAM, {"--port", port});
     EXPECT_EQ(second.status, 1);
     EXPECT_EQ(second.err, "quote-service: cannot listen on 127.0.0.1:" + port +
                               ": the port is already in use\n");
+    const std::pair<QStringList, int> refused[] = {
+        {{"--source", "yahoo"}, 2},
+        {{"--rate", "0"}, 2},
+        {{"--jquants-url", "http://api.jquants.com/v2"}, 2},
+        {{"--source", "jquants", "--store", QUOTE_SERVICE_PROGRAM "/quotes.sqlite"}, 1}};
+    for (const auto& [arguments, status] : refused) {
+        EXPECT_EQ(RunProgram(QUOTE_SERVICE_PROGRAM, arguments).status, status)
+            << arguments.join(' ').toStdString();
+    }
 }
 
 // A service given a secret answers a chart page only to a query that carries it, through the
 // header the page fetcher sends; the rest get 403 and a line of text.
 TEST(QuoteService, AnswersOnlyQueriesThatCarryItsSecret) {
-    const QuoteService service("s3cret");
+    const QuoteService service(nullptr, "s3cret");
     const QString url = MakeChartUrl(
         {service.host(), "7203", 1, Period::Daily, QDate(2020, 1, 6), QDate(2020, 3, 2)});
     QNetworkAccessManager manager;

@@ -1,18 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <thread>
 
 #include "tools/quote-service/quote_server.h"
 
 namespace ardentix::testing {
 
-// The local quote service on a free loopback port, serving from a thread until destroyed; given
-// a secret, it answers only the queries that carry it.
+// The local quote service on a free loopback port, serving from a thread until destroyed:
+// generated histories, or those of the gateway when given one; given a secret, it answers only
+// the queries that carry it.
 class QuoteService {
 public:
-    explicit QuoteService(std::string secret = {})
-        : thread_([this, secret] {
+    explicit QuoteService(std::unique_ptr<quote_service::JQuantsGateway> gateway = nullptr,
+                          std::string secret = {})
+        : server_(50, std::chrono::milliseconds(0), {}, std::move(gateway)),
+          port_(server_.Bind("127.0.0.1", 0)),
+          thread_([this, secret] {
               if (!secret.empty()) {
                   server_.RequireSecret(secret);
               }
@@ -26,8 +31,8 @@ public:
     int port() const { return port_; }
 
 private:
-    quote_service::QuoteServer server_{50, std::chrono::milliseconds(0), {}};
-    int port_ = server_.Bind("127.0.0.1", 0);
+    quote_service::QuoteServer server_;
+    int port_;
     std::thread thread_;
 };
 

@@ -19,9 +19,32 @@ void PrintError(const QString& text) {
     std::fprintf(stderr, "quote-service: %s\n", qPrintable(text));
 }
 
+// The gateway to J-Quants over the store; nullptr with a line said when the store cannot open.
+std::unique_ptr<JQuantsGateway> OpenGateway(const ServiceOptions& options) {
+    auto store = QuoteStore::Open(options.storePath);
+    if (!store.ok()) {
+        PrintError(store.error);
+        return nullptr;
+    }
+    GatewaySettings settings;
+    settings.client.baseUrl = options.jquantsUrl;
+    settings.client.caFile = options.caFile;
+    settings.client.keyPlace = options.keyFile;
+    settings.perMinute = options.rate;
+    settings.rowsPerPage = options.rowsPerPage;
+    return std::make_unique<JQuantsGateway>(std::move(settings), std::move(store.value));
+}
+
 int Serve(const ServiceOptions& options) {
+    std::unique_ptr<JQuantsGateway> gateway;
+    if (options.source == ServiceOptions::Source::JQuants) {
+        gateway = OpenGateway(options);
+        if (!gateway) {
+            return 1;
+        }
+    }
     DataFolder data;
-    if (!options.dataDir.isEmpty()) {
+    if (options.source == ServiceOptions::Source::Folder) {
         QString error;
         auto loaded = LoadDataFolder(options.dataDir, &error);
         if (!loaded) {
@@ -40,7 +63,7 @@ int Serve(const ServiceOptions& options) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     QuoteServer server(options.rowsPerPage, std::chrono::milliseconds(options.latencyMs),
-                       std::move(data));
+                       std::move(data), std::move(gateway));
     if (!options.secretFile.isEmpty()) {
         QString error;
         const auto secret = LoadOrMakeSecret(options.secretFile, &error);

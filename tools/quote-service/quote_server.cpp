@@ -47,8 +47,12 @@ void SendHalf(httplib::Response& response, const QByteArray& page) {
 
 }  // namespace
 
-QuoteServer::QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, DataFolder data)
-    : rowsPerPage_(rowsPerPage), latency_(latency), data_(std::move(data)) {
+QuoteServer::QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, DataFolder data,
+                         std::unique_ptr<JQuantsGateway> gateway)
+    : rowsPerPage_(rowsPerPage),
+      latency_(latency),
+      data_(std::move(data)),
+      gateway_(std::move(gateway)) {
     // Headers and body go out in separate writes; without this a client that reuses the
     // connection waits for a delayed acknowledgement on every page (about 40 ms each).
     server_.set_tcp_nodelay(true);
@@ -121,6 +125,18 @@ void QuoteServer::AnswerChart(const httplib::Request& request, httplib::Response
     const auto query = ParseChartQuery(request.params);
     if (!query) {
         SendPage(response, Bytes(BadQueryPage()));
+        return;
+    }
+    if (gateway_) {
+        const ChartAnswer answer = gateway_->Answer(*query);
+        if (!answer.plainText) {
+            return SendPage(response, Bytes(answer.body));
+        }
+        response.status = answer.status;
+        if (answer.retryAfter > 0) {
+            response.set_header("Retry-After", std::to_string(answer.retryAfter));
+        }
+        response.set_content(Bytes(answer.body), "text/plain; charset=utf-8");
         return;
     }
     const auto demo = DemoCodeOf(ListingOf(query->symbol).code);

@@ -4,17 +4,21 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "tools/quote-service/data_folder.h"
+#include "tools/quote-service/jquants_gateway.h"
 
 namespace quote_service {
 
-// The HTTP side of the service: GET /t answers the chart query, every other path 404.
+// The HTTP side of the service: GET /t answers the chart query, every other path 404. With a
+// gateway, every chart query is the gateway's; else the data folder's or the generated ones.
 class QuoteServer {
 public:
-    QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, DataFolder data);
+    QuoteServer(int rowsPerPage, std::chrono::milliseconds latency, DataFolder data,
+                std::unique_ptr<JQuantsGateway> gateway = nullptr);
     QuoteServer(const QuoteServer&) = delete;
     QuoteServer& operator=(const QuoteServer&) = delete;
 
@@ -40,6 +44,7 @@ private:
     const int rowsPerPage_;
     const std::chrono::milliseconds latency_;
     const DataFolder data_;
+    const std::unique_ptr<JQuantsGateway> gateway_;
     httplib::Server server_;
     std::mutex mutex_;
     std::condition_variable stopped_;

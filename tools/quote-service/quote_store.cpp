@@ -25,6 +25,7 @@ constexpr std::size_t kCachedCodes = 32;
 
 const char kNewestDate[] = "newest_date";
 const char kLastRefreshCheck[] = "last_refresh_check";
+const char kCompleteThrough[] = "complete_through";
 
 // Days are stored as the number yyyymmdd.
 qint64 DayKey(QDate day) {
@@ -243,6 +244,15 @@ StoreResult<QDate> QuoteStore::NewestDate() {
 
 StoreResult<> QuoteStore::SetNewestDate(QDate date) {
     return SetMetaValue(kNewestDate, date.toString(Qt::ISODate));
+}
+
+StoreResult<QDate> QuoteStore::CompleteThrough() {
+    const auto text = MetaValue(kCompleteThrough);
+    return {QDate::fromString(text.value, Qt::ISODate), text.error};
+}
+
+StoreResult<> QuoteStore::SetCompleteThrough(QDate date) {
+    return SetMetaValue(kCompleteThrough, date.toString(Qt::ISODate));
 }
 
 StoreResult<QDateTime> QuoteStore::LastRefreshCheck() {

@@ -60,6 +60,11 @@ public:
     StoreResult<QDate> NewestDate();
     StoreResult<> SetNewestDate(QDate date);
 
+    // The day up to which every held code's bars are whole: its history request or a day
+    // request brought each of its days up to it; an invalid date before any code is held.
+    StoreResult<QDate> CompleteThrough();
+    StoreResult<> SetCompleteThrough(QDate date);
+
     // When the upstream was last asked for a day newer than NewestDate(); invalid when never.
     StoreResult<QDateTime> LastRefreshCheck();
     StoreResult<> SetLastRefreshCheck(const QDateTime& time);

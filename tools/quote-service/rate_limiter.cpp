@@ -1,7 +1,6 @@
 #include "tools/quote-service/rate_limiter.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace quote_service {
 
@@ -10,12 +9,7 @@ constexpr std::chrono::seconds kWindow{60};
 }
 
 RateLimiter::Clock RateLimiter::SteadyClock() {
-    return {[] { return std::chrono::steady_clock::now(); },
-            [](std::unique_lock<std::mutex>& lock, TimePoint until) {
-                lock.unlock();
-                std::this_thread::sleep_until(until);
-                lock.lock();
-            }};
+    return {[] { return std::chrono::steady_clock::now(); }, nullptr};
 }
 
 RateLimiter::RateLimiter(int perMinute, Clock clock)
@@ -33,7 +27,7 @@ bool RateLimiter::Acquire(TimePoint deadline) {
     std::unique_lock lock(mutex_);
     // A slot never frees up earlier than computed, so a wait past the deadline is not begun;
     // another thread may take the slot meanwhile, hence the loop.
-    while (true) {
+    while (!closed_) {
         const TimePoint now = clock_.now();
         const TimePoint free = FreeAt(now);
         if (free <= now) {
@@ -43,8 +37,21 @@ bool RateLimiter::Acquire(TimePoint deadline) {
         if (free > deadline) {
             return false;
         }
-        clock_.waitUntil(lock, free);
+        if (clock_.waitUntil) {
+            clock_.waitUntil(lock, free);
+        } else {
+            wake_.wait_until(lock, free);
+        }
     }
+    return false;
+}
+
+void RateLimiter::Close() {
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    wake_.notify_all();
 }
 
 void RateLimiter::Penalize(std::chrono::seconds seconds) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -13,8 +14,8 @@ class RateLimiter {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    // The time, and a wait until a time point with the lock released meanwhile. Tests pass a
-    // fake whose wait moves its time forward.
+    // The time, and a wait until a time point with the lock released meanwhile (none: a wait
+    // that Close() ends). Tests pass a fake whose wait moves its time forward.
     struct Clock {
         std::function<TimePoint()> now;
         std::function<void(std::unique_lock<std::mutex>&, TimePoint)> waitUntil;
@@ -27,6 +28,9 @@ public:
 
     // Takes a slot, waiting for one; false at once when none frees up by the deadline.
     bool Acquire(TimePoint deadline);
+
+    // Grants nothing from now on: every Acquire, waiting or not, gives false.
+    void Close();
 
     // Grants nothing for the seconds from now (the upstream said 429).
     void Penalize(std::chrono::seconds seconds);
@@ -42,6 +46,8 @@ private:
     std::mutex mutex_;
     std::deque<TimePoint> granted_;  // the grants of the last 60 seconds, oldest first
     TimePoint blockedUntil_{};
+    std::condition_variable wake_;
+    bool closed_ = false;
 };
 
 }  // namespace quote_service

@@ -2,13 +2,18 @@
 
 #include <optional>
 
+#include "tools/quote-service/jquants_client.h"
+
 namespace quote_service {
 
 namespace {
 
 const QStringList kOptions = {QStringLiteral("--host"),       QStringLiteral("--port"),
                               QStringLiteral("--data"),       QStringLiteral("--rows-per-page"),
-                              QStringLiteral("--latency-ms"), QStringLiteral("--secret-file")};
+                              QStringLiteral("--latency-ms"), QStringLiteral("--source"),
+                              QStringLiteral("--key-file"),   QStringLiteral("--jquants-url"),
+                              QStringLiteral("--ca-file"),    QStringLiteral("--store"),
+                              QStringLiteral("--rate"),       QStringLiteral("--secret-file")};
 
 std::optional<int> NumberIn(const QString& text, int low, int high) {
     bool ok = false;
@@ -31,8 +36,16 @@ UsageError Refuse(const QString& option, const QString& value, int low, int high
 
 QString UsageText() {
     return QStringLiteral(
-               "usage: quote-service [--host 127.0.0.1] [--port %1] [--data DIR]\n"
+               "usage: quote-service [--host 127.0.0.1] [--port %1]\n"
+               "                     [--source demo|folder:DIR|jquants] [--data DIR]\n"
                "                     [--rows-per-page 50] [--latency-ms 0]\n"
+               "  with --source jquants:\n"
+               "                     [--key-file ~/.config/ardentix/jquants-api-key]\n"
+               "                     [--store ~/.local/share/ardentix/quotes.sqlite]\n"
+               "                     [--rate 5] [--jquants-url https://api.jquants.com/v2]\n"
+               "                     [--ca-file PATH]\n"
+               "  the key file must be readable by its owner only; JQUANTS_API_KEY is used\n"
+               "  when there is no key file\n"
                "                     [--secret-file PATH: answer only queries that carry it]\n")
         .arg(DefaultPort());
 }
@@ -70,11 +83,39 @@ std::variant<ServiceOptions, UsageError, HelpAsked> ParseOptions(const QStringLi
             if (!port)
                 return Refuse(option, value, 0, 65535);
             options.port = *port;
-        } else if (option == u"--data") {
-            if (value.isEmpty()) {
-                return UsageError{QStringLiteral("--data: empty folder name")};
+        } else if (option == u"--data" || option == u"--source") {
+            const bool folder = option == u"--data" || value.startsWith(u"folder:");
+            if (folder) {
+                options.dataDir = option == u"--data" ? value : value.mid(7);
+                if (options.dataDir.isEmpty()) {
+                    return UsageError{QStringLiteral("%1: empty folder name").arg(option)};
+                }
+                options.source = ServiceOptions::Source::Folder;
+            } else if (value == u"demo" || value == u"jquants") {
+                options.source = value == u"demo" ? ServiceOptions::Source::Demo
+                                                  : ServiceOptions::Source::JQuants;
+            } else {
+                return UsageError{
+                    QStringLiteral("--source: expected demo, folder:DIR or jquants, got \"%1\"")
+                        .arg(value)};
             }
-            options.dataDir = value;
+        } else if (option == u"--key-file" || option == u"--ca-file" || option == u"--store") {
+            if (value.isEmpty()) {
+                return UsageError{QStringLiteral("%1: empty file name").arg(option)};
+            }
+            (option == u"--key-file"  ? options.keyFile
+             : option == u"--ca-file" ? options.caFile
+                                      : options.storePath) = value;
+        } else if (option == u"--jquants-url") {
+            if (const QString problem = BaseUrlProblem(value); !problem.isEmpty()) {
+                return UsageError{QStringLiteral("--jquants-url: %1").arg(problem)};
+            }
+            options.jquantsUrl = value;
+        } else if (option == u"--rate") {
+            const auto rate = NumberIn(value, 1, 10000);
+            if (!rate)
+                return Refuse(option, value, 1, 10000);
+            options.rate = *rate;
         } else if (option == u"--rows-per-page") {
             const auto rows = NumberIn(value, 1, 500);
             if (!rows)
