@@ -159,6 +159,9 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchHistory(Job& job, const QStr
             if (stored.ok()) {
                 stored = store_->SetLastRefreshCheck(settings_.now());
             }
+            if (stored.ok() && answer.newestDate != newest.value) {
+                stored = store_->SetNewestLearnt(settings_.now());
+            }
         }
         if (stored.ok() && !complete.value.isValid()) {
             stored = store_->SetCompleteThrough(answer.newestDate);
@@ -176,17 +179,19 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchHistory(Job& job, const QStr
 
 // The days asked for: first every trading day the held codes lack up to the newest day the
 // upstream has given (N); then, when a check for newer days is due, the trading days after N
-// that can have appeared since the last check. The upstream's newest day moves at most one
-// calendar day per calendar day (each plan serves a fixed delay), so those are the days up to
-// N moved on by the calendar days since that check: after k trading days away the store catches
-// up with k requests, a day past N is asked for at most once a calendar day, and the check
-// itself comes at most once an hour. A day after N that comes back empty or refused is not
-// there yet (or a holiday); one with rows becomes N.
+// that can have appeared since N was learnt. The upstream's newest day moves one calendar day
+// per calendar day (each plan serves a fixed delay), so those are the days up to N moved on by
+// the calendar days since then: after k trading days away the store catches up with k
+// requests, and the check itself comes at most once an hour. A day after N that comes back
+// empty or refused is not there yet (or a holiday the calendar does not know), and is asked
+// again at a later check; one with rows becomes N. Counting from the last check instead would
+// stop at the first weekend: N stays on Friday while the checks go on.
 std::optional<UpstreamFailure> JQuantsGateway::FetchDays(Job& job) {
     const auto newest = store_->NewestDate();
     const auto complete = store_->CompleteThrough();
     const auto checked = store_->LastRefreshCheck();
-    for (const QString& error : {newest.error, complete.error, checked.error}) {
+    const auto learnt = store_->NewestLearnt();
+    for (const QString& error : {newest.error, complete.error, checked.error, learnt.error}) {
         if (!error.isEmpty()) {
             Publish(job, std::nullopt, error);
             return std::nullopt;
@@ -198,8 +203,9 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchDays(Job& job) {
     const QDateTime now = settings_.now();
     QDate last = newest.value;
     const bool check = !checked.value.isValid() || checked.value.secsTo(now) >= 3600;
-    if (check && checked.value.isValid()) {
-        last = last.addDays(std::max<qint64>(0, TokyoDate(checked.value).daysTo(TokyoDate(now))));
+    const QDateTime since = learnt.value.isValid() ? learnt.value : checked.value;
+    if (check && since.isValid()) {
+        last = last.addDays(std::max<qint64>(0, TokyoDate(since).daysTo(TokyoDate(now))));
     }
     QDate newestDay = newest.value;
     int requests = 0;
@@ -221,6 +227,9 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchDays(Job& job) {
         if (stored.ok() && !answer.bars.empty() && past) {
             newestDay = day;
             stored = store_->SetNewestDate(day);
+            if (stored.ok()) {
+                stored = store_->SetNewestLearnt(now);
+            }
         }
         if (stored.ok() && day <= newestDay) {
             stored = store_->SetCompleteThrough(day);
@@ -297,6 +306,13 @@ ChartAnswer JQuantsGateway::Answer(const ChartQuery& query) {
             return job->failure && job->failure->kind == Kind::RateLimited;
         };
         changed_.wait_until(lock, deadline, [&] { return job->done || limited() || stopping_; });
+        if (const bool rateLimited = limited(); (!job->done || rateLimited) && held.value) {
+            lock.unlock();
+            Log(QStringLiteral("%1: served from the store while J-Quants is slow or limited, "
+                               "may be stale")
+                    .arg(code));
+            return Page(query, code);
+        }
         if (const bool rateLimited = limited(); !job->done || rateLimited) {
             lock.unlock();
             const int seconds =

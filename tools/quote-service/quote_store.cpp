@@ -26,6 +26,7 @@ constexpr std::size_t kCachedCodes = 32;
 const char kNewestDate[] = "newest_date";
 const char kLastRefreshCheck[] = "last_refresh_check";
 const char kCompleteThrough[] = "complete_through";
+const char kNewestLearnt[] = "newest_learnt";
 
 // Days are stored as the number yyyymmdd.
 qint64 DayKey(QDate day) {
@@ -262,6 +263,15 @@ StoreResult<QDateTime> QuoteStore::LastRefreshCheck() {
 
 StoreResult<> QuoteStore::SetLastRefreshCheck(const QDateTime& time) {
     return SetMetaValue(kLastRefreshCheck, time.toUTC().toString(Qt::ISODateWithMs));
+}
+
+StoreResult<QDateTime> QuoteStore::NewestLearnt() {
+    const auto text = MetaValue(kNewestLearnt);
+    return {QDateTime::fromString(text.value, Qt::ISODateWithMs), text.error};
+}
+
+StoreResult<> QuoteStore::SetNewestLearnt(const QDateTime& time) {
+    return SetMetaValue(kNewestLearnt, time.toUTC().toString(Qt::ISODateWithMs));
 }
 
 }  // namespace quote_service

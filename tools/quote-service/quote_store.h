@@ -69,6 +69,11 @@ public:
     StoreResult<QDateTime> LastRefreshCheck();
     StoreResult<> SetLastRefreshCheck(const QDateTime& time);
 
+    // When NewestDate() last moved: the plan's newest day moves on a calendar day a day from
+    // then. Invalid when never recorded.
+    StoreResult<QDateTime> NewestLearnt();
+    StoreResult<> SetNewestLearnt(const QDateTime& time);
+
 private:
     QuoteStore(sqlite3* db, const QString& path) : db_(db), path_(path) {}
     QString Failure(int code) const;
