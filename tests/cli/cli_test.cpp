@@ -178,6 +178,9 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
          "differs from the service's rows at 2024-05-13: the file is left"},
         {weekly, none, none, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Refused,
          "at 2023-06-02"},
+        // A newest row of a day the service has no row for (a Saturday) is not left behind.
+        {none, none, none, "2024-05-10", 0, 0, "240510,", "240511,", "2024-05-17", Refused,
+         "at 2024-05-11"},
         {none,
          none,
          {"--price-scale", "10", "--volume-scale", "1"},
