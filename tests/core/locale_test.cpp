@@ -67,6 +67,7 @@ TEST(RoundHalfEven32, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
     EXPECT_FALSE(RoundHalfEven32(std::numeric_limits<double>::infinity()));
     EXPECT_EQ(RoundHalfEven53(3000000000.5), 3000000000);
     EXPECT_FALSE(RoundHalfEven53(9007199254740994.0));
+    EXPECT_EQ(RoundHalfEven53(0x1p53), 1LL << 53);  // the largest volume still held
 }
 
 TEST(ToDate, ReadsYearMonthDayAndYearMonth) {
