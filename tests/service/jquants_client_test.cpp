@@ -121,7 +121,7 @@ TEST(JQuantsClient, AnswersAndFailures) {
     EXPECT_EQ(std::pair(UserText(waiting.failure.value()), waiting.requests),
               std::pair(wait.arg(60), 0));
     // Nothing listens on port 1; plain http goes to this machine only.
-    for (const char* url : {"http://127.0.0.1:1/v2", "http://api.jquants.com/v2"}) {
+    for (const char* url : {"http://127.0.0.1:1/v2", "http://quotes.example/v2"}) {
         settings.baseUrl = url;
         const auto answer = JQuantsClient(settings, Key).History("7203");
         EXPECT_EQ(UserText(answer.failure.value()),
@@ -129,7 +129,7 @@ TEST(JQuantsClient, AnswersAndFailures) {
         EXPECT_EQ(answer.requests, QUrl(url).port() == 1);
     }
     EXPECT_EQ(BaseUrlProblem("http://localhost:8080/v2") + BaseUrlProblem("http://[::1]/v2") +
-                  BaseUrlProblem("https://api.jquants.com/v2"),
+                  BaseUrlProblem("https://quotes.example/v2"),
               "");
     EXPECT_NE(BaseUrlProblem("http://127.0.0.1.example.com/v2"), "");
 }

@@ -271,7 +271,7 @@ TEST(QuoteService, ProgramRefusesAPortInUseAndBadSources) {
     const std::pair<QStringList, int> refused[] = {
         {{"--source", "yahoo"}, 2},
         {{"--rate", "0"}, 2},
-        {{"--jquants-url", "http://api.jquants.com/v2"}, 2},
+        {{"--jquants-url", "http://quotes.example/v2"}, 2},
         {{"--source", "jquants", "--store", QUOTE_SERVICE_PROGRAM "/quotes.sqlite"}, 1}};
     for (const auto& [arguments, status] : refused) {
         EXPECT_EQ(RunProgram(QUOTE_SERVICE_PROGRAM, arguments).status, status)
