@@ -264,12 +264,14 @@ private:
         }
         // After a split the service's rows are worth more than the file's restated ones, which
         // may be a yen off: take as many of them as a download gives.
-        if (SplitFactor(newest).value_or(1) != 1) {
+        double factor = SplitFactor(newest).value_or(1);
+        if (factor != 1) {
             if (const std::optional<CodeEnd> failed = Fetch(code, {})) {
                 return *failed;
             }
+            factor = SplitFactor(newest).value_or(1);
         }
-        const UpdateMerge merge = MergeWith(lines, newest);
+        const UpdateMerge merge = MergeWith(lines, factor);
         switch (merge.outcome) {
             case UpdateMerge::Gap:
                 if (!complete_) {
@@ -287,14 +289,14 @@ private:
             case UpdateMerge::Differs:
                 return Refuse(code, path,
                               QStringLiteral("differs from the service's rows at %1%2")
-                                  .arg(Iso(merge.differsOn), ScaleHint(lines, newest)));
+                                  .arg(Iso(merge.differsOn), ScaleHint(lines, factor)));
             case UpdateMerge::Joined:
                 break;
         }
         if (merge.restatedRows > 0) {
             Tell(code, QStringLiteral("restated %1 older rows by the factor %2")
                            .arg(merge.restatedRows)
-                           .arg(SplitFactor(newest).value_or(1), 0, 'g', 6));
+                           .arg(factor, 0, 'g', 6));
         }
         const QString tally = Tally(int(merge.bytes.count("\r\n")), merge.newRows);
         QByteArray before;
@@ -315,14 +317,14 @@ private:
     }
 
     // The stored rows, as the file would hold them, joined to the file's lines.
-    UpdateMerge MergeWith(const std::vector<ExportLine>& lines, QDate newest) const {
+    UpdateMerge MergeWith(const std::vector<ExportLine>& lines, double factor) const {
         const ExportReadResult fetched =
             ReadExportBytes(ExportBytes(*table_, options_.ymdForm).value_or(QByteArray()),
                             options_.period, options_.endDate);
         if (!fetched.ok || fetched.lines.empty()) {
-            return {UpdateMerge::Differs, {}, 0, 0, newest};
+            return {UpdateMerge::Differs, {}, 0, 0, lines.front().date};
         }
-        return MergeUpdate(lines, fetched.lines, SplitFactor(newest).value_or(1));
+        return MergeUpdate(lines, fetched.lines, factor);
     }
 
     // The service's adjusted close over its close on the date, as the page gave them: the
@@ -351,12 +353,12 @@ private:
     // " (written with --price-scale 10?)" when other scales make the rows agree: prices or
     // volumes a power of ten apart say more about the options than about the stock, and only
     // the page's own factor, not a ratio of prices, can tell a split.
-    QString ScaleHint(const std::vector<ExportLine>& lines, QDate newest) {
+    QString ScaleHint(const std::vector<ExportLine>& lines, double factor) {
         QString hint;
         for (const ScaleEntry& price : kPriceScales) {
             for (const ScaleEntry& volume : kVolumeScales) {
                 ScaleRows(*table_, price.divisor, volume.divisor);
-                if (hint.isEmpty() && MergeWith(lines, newest).outcome == UpdateMerge::Joined) {
+                if (hint.isEmpty() && MergeWith(lines, factor).outcome == UpdateMerge::Joined) {
                     QStringList options;
                     if (price.divisor != options_.priceDivisor) {
                         options << QStringLiteral("--price-scale %1").arg(price.divisor);
