@@ -66,16 +66,11 @@ int WriteAllAt(int fd, off_t offset, const char* data, qsizetype size) {
     return ::lseek(fd, offset, SEEK_SET) < 0 ? errno : WriteAll(fd, data, size);
 }
 
-// Makes bytes the whole content of an open regular file. The space for them is reserved first;
-// where the file system cannot reserve, the bytes past the old end, written first, find out as
-// well whether they fit. If either fails, the file is put back to its old length and holds its
-// old bytes. Only then is the old part overwritten and the file cut to the new length.
-int Overwrite(int fd, const QByteArray& bytes) {
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        return errno;
-    }
-    const off_t oldSize = status.st_size;
+// Makes bytes the whole content of an open regular file of oldSize bytes. The space for them is
+// reserved first; where the file system cannot reserve, the bytes past the old end, written first,
+// find out as well whether they fit. If either fails, the file is put back to its old length and
+// holds its old bytes. Only then is the old part overwritten and the file cut to the new length.
+int Overwrite(int fd, off_t oldSize, const QByteArray& bytes) {
     const off_t newSize = bytes.size();
     const auto restore = [&](int error) {
         if (newSize > oldSize) {  // only a longer content can have moved the end
@@ -112,7 +107,7 @@ FileWriteResult WriteInPlace(const QString& path, const QByteArray& bytes) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct stat status {};
     int error = ::fstat(fd, &status) != 0 ? errno
-                : S_ISREG(status.st_mode) ? Overwrite(fd, bytes)
+                : S_ISREG(status.st_mode) ? Overwrite(fd, status.st_size, bytes)
                                           : WriteAll(fd, bytes.constData(), bytes.size());
     if (::close(fd) != 0 && error == 0) {
         error = errno;

@@ -141,9 +141,7 @@ private:
     // plan that serves delayed prices, or a code no longer traded. A weekly row is dated by the
     // last day of its week already, a monthly one by the first of its month.
     void SayIfOld(const QString& code) const {
-        const auto date = table_->rowCount > 0
-                              ? RowDate(table_->rawRows[0].ymd, options_.period, options_.endDate)
-                              : std::nullopt;
+        const auto date = table_->rowCount > 0 ? DateOf(table_->rawRows[0]) : std::nullopt;
         const bool monthly = options_.period == Period::Monthly;
         if (date &&
             (monthly ? date->addMonths(1).addDays(-1) : *date).daysTo(options_.endDate) > 7) {
@@ -173,8 +171,7 @@ private:
         hooks.pageAccepted = [&](int rowCount) {
             Say(code + QStringLiteral(": ") + FormatRowCount(rowCount));
             for (; stopAt.isValid() && !reached && dated < rowCount; ++dated) {
-                const auto date =
-                    RowDate(table_->rawRows[dated].ymd, options_.period, options_.endDate);
+                const auto date = DateOf(table_->rawRows[dated]);
                 // The file's newest bar is not compared (it may have been written before its
                 // day, week or month was over), so the pages must reach a bar older than it.
                 reached = date && *date < stopAt;
@@ -333,7 +330,7 @@ private:
     std::optional<double> SplitFactor(QDate date) const {
         for (int i = 0; i < table_->rowCount; ++i) {
             const QuoteRow& row = table_->rawRows[i];
-            if (RowDate(row.ymd, options_.period, options_.endDate) == date) {
+            if (DateOf(row) == date) {
                 return SplitFactorOf(row.adjClose, row.pageClose);
             }
         }
@@ -342,8 +339,7 @@ private:
 
     QDate OldestDownloaded() const {
         for (int i = table_->rowCount - 1; i >= 0; --i) {
-            if (const auto date =
-                    RowDate(table_->rawRows[i].ymd, options_.period, options_.endDate)) {
+            if (const auto date = DateOf(table_->rawRows[i])) {
                 return *date;
             }
         }
@@ -354,24 +350,25 @@ private:
     // volumes a power of ten apart say more about the options than about the stock, and only
     // the page's own factor, not a ratio of prices, can tell a split.
     QString ScaleHint(const std::vector<ExportLine>& lines, double factor) {
-        QString hint;
         for (const ScaleEntry& price : kPriceScales) {
             for (const ScaleEntry& volume : kVolumeScales) {
                 ScaleRows(*table_, price.divisor, volume.divisor);
-                if (hint.isEmpty() && MergeWith(lines, factor).outcome == UpdateMerge::Joined) {
-                    QStringList options;
-                    if (price.divisor != options_.priceDivisor) {
-                        options << QStringLiteral("--price-scale %1").arg(price.divisor);
-                    }
-                    if (volume.divisor != options_.volumeDivisor) {
-                        options << QStringLiteral("--volume-scale %1").arg(volume.divisor);
-                    }
-                    hint = QStringLiteral(" (written with %1?)").arg(options.join(u' '));
+                if (MergeWith(lines, factor).outcome != UpdateMerge::Joined) {
+                    continue;
                 }
+                QStringList options;
+                if (price.divisor != options_.priceDivisor) {
+                    options << QStringLiteral("--price-scale %1").arg(price.divisor);
+                }
+                if (volume.divisor != options_.volumeDivisor) {
+                    options << QStringLiteral("--volume-scale %1").arg(volume.divisor);
+                }
+                ScaleRows(*table_, options_.priceDivisor, options_.volumeDivisor);
+                return QStringLiteral(" (written with %1?)").arg(options.join(u' '));
             }
         }
         ScaleRows(*table_, options_.priceDivisor, options_.volumeDivisor);
-        return hint;
+        return {};
     }
 
     // The file is left as it was; with --replace it is replaced by a full download and kept
@@ -404,6 +401,10 @@ private:
     }
 
     static QString Iso(QDate date) { return date.toString(Qt::ISODate); }
+
+    std::optional<QDate> DateOf(const QuoteRow& row) const {
+        return RowDate(row.ymd, options_.period, options_.endDate);
+    }
 
     CodeEnd Download(const QString& code, const QString& path) {
         if (const std::optional<CodeEnd> failed = Fetch(code, {})) {

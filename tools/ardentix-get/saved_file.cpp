@@ -1,24 +1,25 @@
 #include "tools/ardentix-get/saved_file.h"
 
+#include <array>
+
 namespace ardentix::cli {
 
 SavedFile ReadSavedFile(QByteArrayView bytes, std::optional<Period> given, QDate endDate) {
-    const auto read = [&](Period period) {
-        return SavedFile{ReadExportBytes(bytes, period, endDate), period};
-    };
-    SavedFile daily = read(Period::Daily);
-    if (daily.read.ok && daily.read.lines.empty()) {
-        daily.period = given.value_or(Period::Daily);
-        return daily;
+    std::array<SavedFile, 3> reads;
+    for (const Period period : {Period::Daily, Period::Weekly, Period::Monthly}) {
+        reads[int(period)] = {ReadExportBytes(bytes, period, endDate), period};
     }
-    if (SavedFile monthly = read(Period::Monthly); monthly.read.ok) {
+    const auto& [daily, weekly, monthly] = reads;
+    if (daily.read.ok && daily.read.lines.empty()) {
+        return {daily.read, given.value_or(Period::Daily)};
+    }
+    if (monthly.read.ok) {
         return monthly;
     }
-    if (SavedFile weekly = read(Period::Weekly);
-        weekly.read.ok && (weekly.read.lines.size() > 1 || given == Period::Weekly)) {
+    if (weekly.read.ok && (weekly.read.lines.size() > 1 || given == Period::Weekly)) {
         return weekly;
     }
-    return given && !daily.read.ok ? read(*given) : daily;
+    return given && !daily.read.ok ? reads[int(*given)] : daily;
 }
 
 }  // namespace ardentix::cli

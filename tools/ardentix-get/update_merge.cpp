@@ -112,14 +112,13 @@ UpdateMerge MergeUpdate(const std::vector<ExportLine>& file,
             return merge;
         }
     }
+    merge.outcome = UpdateMerge::Joined;
     if (older) {
-        merge.outcome = UpdateMerge::Joined;
         for (const ExportLine& line : file) {
             merge.bytes += line.bytes;
         }
         return merge;
     }
-    merge.outcome = UpdateMerge::Joined;
     for (const ExportLine& line : downloaded) {
         if (line.date >= low) {
             merge.bytes += line.bytes;

@@ -28,6 +28,11 @@ QDate TokyoDate(const QDateTime& time) {
     return time.toUTC().addSecs(9 * 3600).date();
 }
 
+// Whether a newer day is due to be asked for: at most once an hour.
+bool RefreshDue(const QDateTime& checked, const QDateTime& now) {
+    return !checked.isValid() || checked.secsTo(now) >= 3600;
+}
+
 }  // namespace
 
 ApiKey ReadApiKey(const QString& keyFile) {
@@ -202,7 +207,7 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchDays(Job& job) {
     }
     const QDateTime now = settings_.now();
     QDate last = newest.value;
-    const bool check = !checked.value.isValid() || checked.value.secsTo(now) >= 3600;
+    const bool check = RefreshDue(checked.value, now);
     const QDateTime since = learnt.value.isValid() ? learnt.value : checked.value;
     if (check && since.isValid()) {
         last = last.addDays(std::max<qint64>(0, TokyoDate(since).daysTo(TokyoDate(now))));
@@ -267,7 +272,7 @@ bool JQuantsGateway::DaysDue(const QString& code) {
     }
     const bool lacking = complete.value < newest.value &&
                          (bars.value->empty() || bars.value->back().date < newest.value);
-    return lacking || !checked.value.isValid() || checked.value.secsTo(settings_.now()) >= 3600;
+    return lacking || RefreshDue(checked.value, settings_.now());
 }
 
 ChartAnswer JQuantsGateway::Answer(const ChartQuery& query) {
@@ -306,15 +311,14 @@ ChartAnswer JQuantsGateway::Answer(const ChartQuery& query) {
             return job->failure && job->failure->kind == Kind::RateLimited;
         };
         changed_.wait_until(lock, deadline, [&] { return job->done || limited() || stopping_; });
-        if (const bool rateLimited = limited(); (!job->done || rateLimited) && held.value) {
-            lock.unlock();
-            Log(QStringLiteral("%1: served from the store while J-Quants is slow or limited, "
-                               "may be stale")
-                    .arg(code));
-            return Page(query, code);
-        }
         if (const bool rateLimited = limited(); !job->done || rateLimited) {
             lock.unlock();
+            if (held.value) {
+                Log(QStringLiteral("%1: served from the store while J-Quants is slow or limited, "
+                                   "may be stale")
+                        .arg(code));
+                return Page(query, code);
+            }
             const int seconds =
                 std::max(limiter_.SecondsUntilFree(), rateLimited ? 1 : kBusyRetryAfter);
             return Failure({Kind::RateLimited, seconds, {}, {}});
@@ -343,12 +347,15 @@ ChartAnswer JQuantsGateway::Page(const ChartQuery& query, const QString& code) {
             HistoryPageFor(query, HistoryFromStore(*bars.value, query.end), settings_.rowsPerPage)};
 }
 
-ChartAnswer JQuantsGateway::Failure(const UpstreamFailure& failure) const {
+ChartAnswer JQuantsGateway::Failure(const UpstreamFailure& failure) {
     switch (failure.kind) {
         case Kind::RateLimited:
             return Words(503, UserText(failure), failure.retryAfter);
         case Kind::NoKey: {
-            const QString refusal = ReadApiKey(settings_.client.keyPlace).refusal;
+            const QString refusal = [this] {
+                std::lock_guard lock(mutex_);
+                return lastRefusal_;  // what the key source found for this very request
+            }();
             return Words(500, refusal.isEmpty()
                                   ? UserText(failure)
                                   : QStringLiteral("J-Quants の API キーのファイル %1 は他の"

@@ -79,7 +79,7 @@ private:
     bool DaysDue(const QString& code);
 
     ChartAnswer Page(const ChartQuery& query, const QString& code);
-    ChartAnswer Failure(const UpstreamFailure& failure) const;
+    ChartAnswer Failure(const UpstreamFailure& failure);
     ChartAnswer Words(int status, const QString& words, int retryAfter = 0) const;
     void Log(const QString& line) const;
 

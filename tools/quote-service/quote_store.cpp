@@ -174,20 +174,6 @@ StoreResult<bool> QuoteStore::IsHeld(const QString& code) {
     return {rc == SQLITE_ROW, {}};
 }
 
-StoreResult<std::vector<QString>> QuoteStore::HeldCodes() {
-    const std::lock_guard lock(mutex_);
-    Statement select(db_, "SELECT code FROM held ORDER BY code");
-    StoreResult<std::vector<QString>> result;
-    int rc;
-    while ((rc = select.Step()) == SQLITE_ROW) {
-        result.value.push_back(select.Text(0));
-    }
-    if (rc != SQLITE_DONE) {
-        return {{}, Failure(rc)};
-    }
-    return result;
-}
-
 StoreResult<StoredBars> QuoteStore::BarsOf(const QString& code) {
     const std::lock_guard lock(mutex_);
     Statement version(db_, "PRAGMA data_version");

@@ -51,7 +51,6 @@ public:
     StoreResult<> StoreBars(const std::vector<UpstreamBar>& bars,
                             const std::optional<QString>& heldCode = std::nullopt);
     StoreResult<bool> IsHeld(const QString& code);
-    StoreResult<std::vector<QString>> HeldCodes();
 
     // Every stored bar of the code, oldest first.
     StoreResult<StoredBars> BarsOf(const QString& code);
