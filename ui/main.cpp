@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     // The per-user configuration folder is named after the application: ~/.config/ardentix.
     QCoreApplication::setApplicationName(QStringLiteral("ardentix"));
     QGuiApplication::setDesktopFileName(QStringLiteral(ARDENTIX_APP_ID));
-    if (!ardentix::InstallQtTranslations(app)) {
+    if (!ardentix::InstallJapanese(app)) {
         std::fprintf(stderr, "ardentix: qtbase_ja.qm is missing; Qt's own texts stay English\n");
     }
     const ardentix::FileLocations files =

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
                      "[<chart.png> <host:port> <code> <yyyy-mm-dd>]]\n");
         return 2;
     }
-    ardentix::InstallQtTranslations(app);
+    ardentix::InstallJapanese(app);
     QTemporaryDir settings;
     PicturePrompts prompts;
     auto window = ardentix::frmMain::Create(

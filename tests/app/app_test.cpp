@@ -205,7 +205,7 @@ TEST(LocateFiles, KeepsFilesBesideTheProgramUnlessItIsInstalled) {
 }
 
 TEST(Startup, QtsButtonsReadInJapaneseAndMessagesComeFromTheCatalogue) {
-    ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
+    ASSERT_TRUE(InstallJapanese(*QCoreApplication::instance()));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"キャンセル");
 
     ScriptedPrompts prompts;  // the known numbers are seen in every other test

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCandlestickSeries>
@@ -123,6 +125,10 @@ protected:
 
 TEST_F(Window, StartsAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
     EXPECT_EQ(W<QDateEdit>("dtpYmd")->date(), today);
+    // Japanese whatever LANG says (ctest runs this under LANG=C): months and a Sunday week.
+    const QCalendarWidget* calendar = W<QDateEdit>("dtpYmd")->calendarWidget();
+    EXPECT_EQ(calendar->firstDayOfWeek(), Qt::Sunday);
+    EXPECT_EQ(calendar->findChild<QToolButton*>("qt_calendar_monthbutton")->text(), "1月");
     EXPECT_EQ(window->VolumeDivisor(), 1000);
     auto* list = W<QTreeWidget>("lvR");
     EXPECT_EQ(list->columnWidth(0), 106);  // 3 and 2 fourteenths of the list's width
