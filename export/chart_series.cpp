@@ -36,7 +36,7 @@ std::vector<ChartBar> ChartBars(std::span<const QuoteRow> listedRows, Period per
     bars.reserve(listedRows.size());
     for (auto row = listedRows.rbegin(); row != listedRows.rend(); ++row) {
         bars.push_back({AxisLabel(row->ymd, period), row->open, row->high, row->low, row->close,
-                        row->volume, row->close >= row->open, TipText(*row)});
+                        row->volume, TipText(*row)});
     }
     return bars;
 }

@@ -17,8 +17,6 @@ struct ChartBar {
     qint32 low = 0;
     qint32 close = 0;
     double volume = 0;
-    // close >= open: drawn hollow (light fill); a falling bar is drawn filled.
-    bool rising = false;
     QString tip;  // the date and the five figures as the result list writes them
 
     bool operator==(const ChartBar&) const = default;

@@ -29,9 +29,10 @@ namespace {
 constexpr int kMargin = 8;
 constexpr int kTimeLabels = 8;  // at most this many dates under the volume pane
 constexpr qreal kBarWidth = 0.7;
-// Rising candles are hollow (a light fill), falling ones filled dark.
+// Rising candles (陽線) are hollow, white in a dark outline; falling ones (陰線) dark navy.
 const QColor kRisingFill(Qt::white);
 const QColor kFallingFill(0, 0, 128);
+const QColor kOutline(Qt::black);
 const QColor kVolumeFill(112, 112, 112);
 
 QString TimeTitle(Period period) {
@@ -118,8 +119,12 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     candles_->setBodyWidth(kBarWidth);
     candles_->setMinimumColumnWidth(-1);  // 500 candles are narrower than the default 5 px
     candles_->setCapsVisible(false);
-    candles_->setPen(QPen(Qt::black, 1));
+    candles_->setPen(QPen(kOutline, 1));
     priceChart_->addSeries(candles_);
+    // The series' two colours paint every body: the theme gives them its own, and a set's
+    // brush would never show.
+    candles_->setIncreasingColor(kRisingFill);
+    candles_->setDecreasingColor(kFallingFill);
     // The candles take a plain value axis: they do not work with a category axis.
     priceTime_ = new QValueAxis();
     priceTime_->setLabelsVisible(false);
@@ -175,7 +180,7 @@ ChartWindow::~ChartWindow() = default;
 
 void ChartWindow::ShowBars(const std::vector<ChartBar>& bars, Period period, const QString& caption,
                            int priceDivisor, int volumeDivisor) {
-    Clear();
+    Clear(/*noData=*/bars.empty());
     setWindowTitle(caption);
     if (bars.empty()) {
         return;
@@ -190,9 +195,7 @@ void ChartWindow::ShowBars(const std::vector<ChartBar>& bars, Period period, con
     for (size_t i = 0; i < bars.size(); ++i) {
         const ChartBar& bar = bars[i];
         // The set's timestamp is its place on the time axis, shared with the volume bar.
-        auto* set = new QCandlestickSet(bar.open, bar.high, bar.low, bar.close, qreal(i));
-        set->setBrush(bar.rising ? kRisingFill : kFallingFill);
-        sets << set;
+        sets << new QCandlestickSet(bar.open, bar.high, bar.low, bar.close, qreal(i));
         volumes << bar.volume;
         tips_ << bar.tip;
         low = std::min({low, bar.low, bar.open, bar.close});
@@ -203,7 +206,9 @@ void ChartWindow::ShowBars(const std::vector<ChartBar>& bars, Period period, con
     SetTimeLabels(volumeTime_, bars);
     volumeTime_->setTitleText(TimeTitle(period));
     const qreal pad = std::max<qreal>(1, (qreal(high) - low) * 0.05);
-    priceAxis_->setRange(low - pad, high + pad);
+    // Prices never below zero leave no room below it: the nice numbers keep a bottom of at
+    // least zero.
+    priceAxis_->setRange(low >= 0 ? std::max<qreal>(0, low - pad) : low - pad, high + pad);
     priceAxis_->applyNiceNumbers();
     priceAxis_->setTitleText(ValueTitle(QStringLiteral("株価"), priceDivisor));
     volumeAxis_->setRange(0, std::max<qreal>(1, mostVolume));
@@ -226,7 +231,6 @@ void ChartWindow::Clear(bool noData) {
     volumeAxis_->setRange(0, 1);
     pages_->setCurrentWidget(noData ? static_cast<QWidget*>(noData_) : panes_);
     save_->setEnabled(false);
-    setWindowTitle(QString());
 }
 
 bool ChartWindow::showsNoData() const {

@@ -202,7 +202,11 @@ void frmMain::ResetRun() {
     cmbVbase[1]->setCurrentIndex(0);
     ui->lvR->clear();
     if (chart_) {
-        chart_->Clear();
+        // Empty axes would read as nonsense while the rows come in: the chart says データなし
+        // under the caption the list will have.
+        chart_->Clear(/*noData=*/true);
+        chart_->setWindowTitle(
+            ListCaption(ui->txtCD->text(), ui->cmbCat->currentText(), SelectedPeriod()));
     }
     QCoreApplication::processEvents();
     startDate_ = RangeStart(ui->dtpYmd->date(), SelectedPeriod());

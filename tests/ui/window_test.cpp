@@ -18,6 +18,8 @@
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCandlestickSeries>
 #include <QtCharts/QCandlestickSet>
+#include <QtCharts/QChartView>
+#include <QtCharts/QValueAxis>
 #include <functional>
 #include <span>
 
@@ -406,11 +408,15 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
     EXPECT_TRUE(drawsTheList());
 
-    // A run that starts clears the chart; one that fails leaves it saying so.
-    int candlesMidRun = -1;
-    DuringRun(50, [&] { candlesMidRun = chart()->candles().count(); });
+    // A run that starts clears the chart to データなし under its caption; one that fails leaves
+    // it so.
+    QString midRun;
+    DuringRun(50, [&] {
+        midRun = QString::number(chart()->candles().count()) +
+                 (chart()->showsNoData() ? " データなし" : " axes") + chart()->windowTitle();
+    });
     Click("cmdDwn");
-    EXPECT_EQ(candlesMidRun, 0);
+    EXPECT_EQ(midRun, "0 データなし 7203 自動 ディリー");
     EXPECT_TRUE(chart()->showsNoData());
     EXPECT_EQ(chart()->candles().count(), 0);
     EXPECT_TRUE(chart()->isVisible());
@@ -432,6 +438,33 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
 
     window->close();
     EXPECT_FALSE(chart()->isVisible());
+}
+
+// As Japanese charts draw them: a rising candle white in a dark outline, a falling one dark
+// navy; prices that never go below zero keep the price axis at or above it.
+TEST_F(Window, TheChartDrawsJapaneseCandlesOverAnAxisFromZero) {
+    PutRows({{"240517", 52000, 60000, 48000, 58000, 100, 0},
+             {"240516", 50000, 56000, 0, 12000, 100, 0}});
+    window->ShowChart();
+    auto* chart = window->findChild<ChartWindow*>();
+    ASSERT_NE(chart, nullptr);
+    QApplication::processEvents();
+    const QImage picture = chart->grab().toImage();
+    QChart* prices = chart->candles().chart();
+    const QChartView* view = chart->findChild<QChartView*>();
+    ASSERT_EQ(view->chart(), prices);
+    const auto pixel = [&](qreal bar, qreal price) {
+        const QPointF at = prices->mapToPosition({bar, price}, prices->series()[0]);
+        return view->mapTo(chart, view->mapFromScene(at));
+    };
+    EXPECT_EQ(picture.pixelColor(pixel(0, 31000)).name(), "#000080");
+    QPoint inside = pixel(1, 55000);
+    EXPECT_EQ(picture.pixelColor(inside).name(), "#ffffff");
+    while (inside.x() > 0 && picture.pixelColor(inside) == QColor(Qt::white)) {
+        inside.rx()--;
+    }
+    EXPECT_EQ(picture.pixelColor(inside).name(), "#000000");
+    EXPECT_EQ(qobject_cast<QValueAxis*>(prices->axes(Qt::Vertical)[0])->min(), 0);
 }
 
 // The window saves the bars the quote service served; the tool, given the same inputs, writes
