@@ -1,6 +1,10 @@
 #include "ui/widget_prompts.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace ardentix {
@@ -30,6 +34,22 @@ QMessageBox::StandardButtons ButtonsOf(int style) {
     return QMessageBox::Ok;
 }
 
+// Qt's file list writes its dates in the system's language ("7 Dec 2026" under LANG=C), not
+// in the default locale the rest of the program follows ("2026/12/07").
+class LocalDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        constexpr int kModifiedColumn = 3;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || index.column() != kModifiedColumn || !files) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        return QLocale().toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    }
+};
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, const QString& text, int style,
@@ -51,22 +71,28 @@ std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const SaveDialogRequ
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     // The description already names its pattern; the patterns themselves stay out of sight.
     dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setProxyModel(new LocalDates(dialog.get()));
     dialog->setNameFilter(request.filterDescription + QStringLiteral(" (") +
                           request.patterns.join(u' ') + u')');
     dialog->selectFile(request.proposedName);
     return dialog;
 }
 
+QWidget* WidgetPrompts::Parent() const {
+    QWidget* active = QApplication::activeWindow();
+    return active ? active : parent_.data();
+}
+
 void WidgetPrompts::ShowMessage(const QString& text, int style, const QString& title) {
-    NewMessageBox(parent_, text, style, title)->exec();
+    NewMessageBox(Parent(), text, style, title)->exec();
 }
 
 bool WidgetPrompts::AskOkCancel(const QString& text, int style, const QString& title) {
-    return NewMessageBox(parent_, text, style, title)->exec() == QMessageBox::Ok;
+    return NewMessageBox(Parent(), text, style, title)->exec() == QMessageBox::Ok;
 }
 
 std::optional<QString> WidgetPrompts::AskSaveFileName(const SaveDialogRequest& request) {
-    const auto dialog = NewSaveDialog(parent_, request);
+    const auto dialog = NewSaveDialog(Parent(), request);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }

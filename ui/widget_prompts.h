@@ -16,7 +16,8 @@ std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, const QString& text,
                                            const QString& title);
 std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const SaveDialogRequest& request);
 
-// The program's prompts: message boxes and the save dialog, modal to the given window (or to
+// The program's prompts: message boxes and the save dialog, modal to the window the user works
+// in (the chart window's save dialog opens over the chart), else to the given window (or to
 // nothing before the window exists).
 class WidgetPrompts : public Prompts {
 public:
@@ -27,6 +28,8 @@ public:
     std::optional<QString> AskSaveFileName(const SaveDialogRequest& request) override;
 
 private:
+    QWidget* Parent() const;
+
     QPointer<QWidget> parent_;
 };
 

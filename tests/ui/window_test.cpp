@@ -5,15 +5,20 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCandlestickSeries>
@@ -125,12 +130,21 @@ protected:
     std::unique_ptr<frmMain> window;
 };
 
-TEST_F(Window, StartsAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
+TEST_F(Window, StartsInJapaneseAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
     EXPECT_EQ(W<QDateEdit>("dtpYmd")->date(), today);
-    // Japanese whatever LANG says (ctest runs this under LANG=C): months and a Sunday week.
+    // Japanese whatever LANG says (ctest runs this under LANG=C): months, a Sunday week, and the
+    // save dialog's dates.
     const QCalendarWidget* calendar = W<QDateEdit>("dtpYmd")->calendarWidget();
     EXPECT_EQ(calendar->firstDayOfWeek(), Qt::Sunday);
     EXPECT_EQ(calendar->findChild<QToolButton*>("qt_calendar_monthbutton")->text(), "1月");
+    WriteBytes(exports.filePath("a.csv"), "x");
+    const auto dialog = NewSaveDialog(nullptr, {{}, {}, {"*.csv"}, exports.path(), {}});
+    QSignalSpy listed(dialog->findChild<QFileSystemModel*>(), &QFileSystemModel::directoryLoaded);
+    ASSERT_TRUE(listed.wait());
+    const auto* files = dialog->findChild<QTreeView*>("treeView");
+    EXPECT_TRUE(QRegularExpression(R"(^20\d\d/\d\d/\d\d \d+:\d\d$)")
+                    .match(files->model()->index(0, 3, files->rootIndex()).data().toString())
+                    .hasMatch());  // not "7 Dec 2026 15:10:00"
     EXPECT_EQ(window->VolumeDivisor(), 1000);
     auto* list = W<QTreeWidget>("lvR");
     EXPECT_EQ(list->columnWidth(0), 106);  // 3 and 2 fourteenths of the list's width
