@@ -41,4 +41,12 @@ std::vector<ChartBar> ChartBars(std::span<const QuoteRow> listedRows, Period per
     return bars;
 }
 
+QString PictureCaption(const QString& listCaption, std::span<const ChartBar> bars) {
+    QString line = listCaption.trimmed();
+    if (!bars.empty()) {
+        line += QStringLiteral("  ") + bars.front().label + u'〜' + bars.back().label;
+    }
+    return line;
+}
+
 }  // namespace ardentix

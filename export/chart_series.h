@@ -26,4 +26,8 @@ struct ChartBar {
 // taken as listed (already divided by the scale lists).
 std::vector<ChartBar> ChartBars(std::span<const QuoteRow> listedRows, Period period);
 
+// The line a saved picture of the bars carries: the list's caption (code, market, period)
+// and the dates of the first and last bar, "7203 自動 ディリー  23/05/18〜24/05/17".
+QString PictureCaption(const QString& listCaption, std::span<const ChartBar> bars);
+
 }  // namespace ardentix

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPainter>
 #include <QStackedLayout>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -21,6 +22,7 @@
 #include "app/file_replace.h"
 #include "app/prompts.h"
 #include "export/export_writer.h"
+#include "export/row_scaling.h"
 #include "locale/patterns.h"
 
 namespace ardentix {
@@ -159,8 +161,28 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     auto* paneLayout = new QVBoxLayout(panes_);
     paneLayout->setContentsMargins(0, 0, 0, 0);
     paneLayout->setSpacing(0);
-    paneLayout->addWidget(NewView(priceChart_, save_), 5);
-    paneLayout->addWidget(NewView(volumeChart_, save_), 2);
+    auto* priceView = NewView(priceChart_, save_);
+    auto* volumeView = NewView(volumeChart_, save_);
+    paneLayout->addWidget(priceView, 5);
+    paneLayout->addWidget(volumeView, 2);
+    priceView->viewport()->installEventFilter(this);
+    volumeView->viewport()->installEventFilter(this);
+    // Even the smallest window writes every axis title and date in full: each pane is tall
+    // enough for its longest title standing upright beside it, with the axes around it, and
+    // the window wide enough for the dates side by side.
+    const QFontMetrics titles(volumeAxis_->titleFont());
+    const auto highest = [](std::span<const ScaleEntry> scales) {
+        return std::ranges::max(scales, {}, &ScaleEntry::divisor).divisor;
+    };
+    priceView->setMinimumHeight(
+        titles.horizontalAdvance(ValueTitle(QStringLiteral("株価"), highest(kPriceScales))) +
+        7 * titles.height());
+    volumeView->setMinimumHeight(
+        titles.horizontalAdvance(ValueTitle(QStringLiteral("出来高"), highest(kVolumeScales))) +
+        7 * titles.height());
+    setMinimumWidth(
+        (kTimeLabels + 3) *
+        QFontMetrics(volumeTime_->labelsFont()).horizontalAdvance(QStringLiteral("00/00/00")));
     noData_ = new QLabel(QStringLiteral("データなし"));
     noData_->setAlignment(Qt::AlignCenter);
     pages_ = new QStackedLayout(this);
@@ -182,6 +204,7 @@ void ChartWindow::ShowBars(const std::vector<ChartBar>& bars, Period period, con
                            int priceDivisor, int volumeDivisor) {
     Clear(/*noData=*/bars.empty());
     setWindowTitle(caption);
+    pictureCaption_ = PictureCaption(caption, bars);
     if (bars.empty()) {
         return;
     }
@@ -245,6 +268,12 @@ void ChartWindow::ShowTip(bool shown, int index) {
     }
 }
 
+bool ChartWindow::eventFilter(QObject* watched, QEvent* event) {
+    // When the mouse rests, the toolkit asks the view for a tip; the scene answers for its
+    // items, which carry none, by hiding every tip, the hovered bar's included.
+    return event->type() == QEvent::ToolTip || QWidget::eventFilter(watched, event);
+}
+
 void ChartWindow::AlignPlotAreas() {
     QMargins price = priceChart_->margins();
     QMargins volume = volumeChart_->margins();
@@ -260,6 +289,26 @@ void ChartWindow::AlignPlotAreas() {
     if (volume != volumeChart_->margins()) {
         volumeChart_->setMargins(volume);
     }
+}
+
+QImage ChartWindow::Picture() const {
+    const QImage panes = panes_->grab().toImage();
+    const int width = panes_->width();
+    const int line = QFontMetrics(font()).height() + 2 * kMargin;
+    QImage picture(QSize(width, panes_->height() + line) * panes.devicePixelRatio(),
+                   QImage::Format_RGB32);
+    picture.setDevicePixelRatio(panes.devicePixelRatio());
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(kMargin, 0, width - 2 * kMargin, line), Qt::AlignLeft | Qt::AlignVCenter,
+                     pictureCaption_);
+    painter.drawImage(0, line, panes);
+    painter.end();
+    // The same line as the PNG's title text, for programs that read the file.
+    picture.setText(QStringLiteral("Title"), pictureCaption_);
+    return picture;
 }
 
 void ChartWindow::SavePicture() {
@@ -278,7 +327,7 @@ void ChartWindow::SavePicture() {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     FileWriteResult result;
-    if (!panes_->grab().save(&buffer, "PNG")) {
+    if (!Picture().save(&buffer, "PNG")) {
         result.error = QStringLiteral("PNG画像を作成できません。");
     } else {
         result = ReplaceFileBytes(*chosen, bytes);

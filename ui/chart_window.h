@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -37,10 +38,12 @@ public:
     // Draws the bars (oldest first) under the list's divisors, with the caption as the title.
     void ShowBars(const std::vector<ChartBar>& bars, Period period, const QString& caption,
                   int priceDivisor, int volumeDivisor);
-    // Draws nothing; with noData, the window says "データなし" instead of the empty panes.
+    // Draws nothing and keeps the title; with noData, the window says "データなし" instead of
+    // the empty panes.
     void Clear(bool noData = false);
 
-    // The save dialog, then the picture of both panes; a failed write is shown in a box.
+    // The save dialog, then the picture of both panes under a line saying what they show
+    // (code, market, period, dates); a failed write is shown in a box.
     void SavePicture();
 
     const QCandlestickSeries& candles() const { return *candles_; }
@@ -48,7 +51,11 @@ public:
     bool showsNoData() const;
     QAction* saveAction() const { return save_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    QImage Picture() const;
     void ShowTip(bool shown, int index);
     // Gives both panes the same left edge of their plot areas, so the candles stand above
     // their volume bars whatever the width of each pane's value labels.
@@ -57,6 +64,7 @@ private:
     Prompts& prompts_;
     std::function<QString()> proposedPicture_;
     QStringList tips_;
+    QString pictureCaption_;  // written above the saved picture
     QStackedLayout* pages_ = nullptr;
     QWidget* panes_ = nullptr;
     QLabel* noData_ = nullptr;

@@ -447,7 +447,8 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     ASSERT_EQ(prompts.calls.size(), 3u);
     EXPECT_EQ(prompts.calls[0].save.initialDirectory + "/" + prompts.calls[0].save.proposedName,
               exports.filePath("zubD7203.png"));
-    EXPECT_FALSE(QImage(dir.filePath("c.png"), "PNG").isNull());
+    EXPECT_EQ(QImage(dir.filePath("c.png"), "PNG").text("Title"),
+              "7203 自動 ディリー  23/07/03〜23/08/11");
     EXPECT_EQ(prompts.calls[2].style, 16);
 
     window->close();
