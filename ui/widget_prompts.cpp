@@ -34,19 +34,27 @@ QMessageBox::StandardButtons ButtonsOf(int style) {
     return QMessageBox::Ok;
 }
 
-// Qt's file list writes its dates in the system's language ("7 Dec 2026" under LANG=C), not
-// in the default locale the rest of the program follows ("2026/12/07").
-class LocalDates : public QIdentityProxyModel {
+// Qt's file list writes its sizes and dates in the system's language ("0 bytes", "7 Dec 2026"
+// under LANG=C), not in the default locale the rest of the program follows ("0 バイト",
+// "2026/12/07").
+class LocalSizesAndDates : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
 
     QVariant data(const QModelIndex& index, int role) const override {
+        constexpr int kSizeColumn = 1;
         constexpr int kModifiedColumn = 3;
         const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (role != Qt::DisplayRole || index.column() != kModifiedColumn || !files) {
-            return QIdentityProxyModel::data(index, role);
+        if (role == Qt::DisplayRole && files) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == kSizeColumn && !files->isDir(source)) {
+                return QLocale().formattedDataSize(files->size(source));
+            }
+            if (index.column() == kModifiedColumn) {
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            }
         }
-        return QLocale().toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
     }
 };
 
@@ -71,7 +79,7 @@ std::unique_ptr<QFileDialog> NewSaveDialog(QWidget* parent, const SaveDialogRequ
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     // The description already names its pattern; the patterns themselves stay out of sight.
     dialog->setOption(QFileDialog::HideNameFilterDetails);
-    dialog->setProxyModel(new LocalDates(dialog.get()));
+    dialog->setProxyModel(new LocalSizesAndDates(dialog.get()));
     dialog->setNameFilter(request.filterDescription + QStringLiteral(" (") +
                           request.patterns.join(u' ') + u')');
     dialog->selectFile(request.proposedName);
