@@ -169,7 +169,7 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     volumeView->viewport()->installEventFilter(this);
     // Even the smallest window writes every axis title and date in full: each pane is tall
     // enough for its longest title standing upright beside it, with the axes around it, and
-    // the window wide enough for the dates side by side.
+    // the window wide enough for the dates side by side right of the widest volume labels.
     const QFontMetrics titles(volumeAxis_->titleFont());
     const auto highest = [](std::span<const ScaleEntry> scales) {
         return std::ranges::max(scales, {}, &ScaleEntry::divisor).divisor;
@@ -180,9 +180,11 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     volumeView->setMinimumHeight(
         titles.horizontalAdvance(ValueTitle(QStringLiteral("出来高"), highest(kVolumeScales))) +
         7 * titles.height());
-    setMinimumWidth(
-        (kTimeLabels + 3) *
-        QFontMetrics(volumeTime_->labelsFont()).horizontalAdvance(QStringLiteral("00/00/00")));
+    const QFontMetrics labels(volumeTime_->labelsFont());
+    setMinimumWidth(kTimeLabels *
+                        (labels.horizontalAdvance(QStringLiteral("00/00/00")) + labels.height()) +
+                    labels.horizontalAdvance(QStringLiteral("0,000,000,000")) +
+                    4 * titles.height() + 2 * kMargin);
     noData_ = new QLabel(QStringLiteral("データなし"));
     noData_->setAlignment(Qt::AlignCenter);
     pages_ = new QStackedLayout(this);
