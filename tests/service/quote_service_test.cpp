@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <memory>
 #include <span>
@@ -292,6 +293,18 @@ TEST(QuoteService, ProgramRefusesAPortInUseAndBadSources) {
         EXPECT_EQ(RunProgram(QUOTE_SERVICE_PROGRAM, arguments).status, status)
             << arguments.join(' ').toStdString();
     }
+    // Started by its installed name it speaks under that name; an IPv6 address goes in brackets.
+    QTcpServer taken;
+    if (!taken.listen(QHostAddress::LocalHostIPv6)) {
+        GTEST_SKIP() << "no IPv6 loopback";
+    }
+    const QTemporaryDir dir;
+    const QString installed = dir.filePath("ardentix-quote-service"),
+                  v6 = QString::number(taken.serverPort());
+    ASSERT_TRUE(QFile::link(QUOTE_SERVICE_PROGRAM, installed));
+    EXPECT_EQ(
+        RunProgram(installed, {"--host", "::1", "--port", v6}).err,
+        "ardentix-quote-service: cannot listen on [::1]:" + v6 + ": the port is already in use\n");
 }
 
 // A service given a secret answers a chart page only to a query that carries it, through the

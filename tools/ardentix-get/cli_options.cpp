@@ -252,7 +252,12 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
         {u"out-dir"_s,
          u"folder for zub<D|W|M><code>.csv files, made if missing (default: the current folder)"_s,
          u"DIR"_s, u"."_s},
-        {u"host"_s, u"the quote service (default %1)"_s.arg(host), u"HOST[:PORT]"_s, host},
+        {u"host"_s,
+         u"the quote service (default %1)"_s.arg(
+             kInstalledGateway
+                 ? u"the user's own, 127.0.0.1:%1 + uid % 10000"_s.arg(GatewayPortOf(0))
+                 : host),
+         u"HOST[:PORT]"_s, host},
         {u"codes-from"_s,
          u"more codes, one a line, - for standard input; \"#\" starts a comment, blank lines are "
          u"skipped"_s,
