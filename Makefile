@@ -37,7 +37,8 @@ bench: deps
 screenshot: build
 	@scripts/screenshot $(BUILD_DIR)
 
-# build/package/ardentix_<version>_<arch>.deb, from a release build.
+# build/package/ardentix_<version>-<revision>_<arch>.deb (now ardentix_0.9.7-1_amd64.deb) and
+# its ardentix-dbgsym .ddeb, from an optimised build with debugging symbols.
 package: deps
 	cmake --preset package >/dev/null
 	cmake --build --preset package --target package

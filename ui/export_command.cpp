@@ -31,6 +31,8 @@ ExportCommand::End ExportCommand::Run(const Inputs& inputs, const QuoteTable& ta
     request.filterDescription = QStringLiteral("CSVファイル (*.csv)");
     request.patterns = {QStringLiteral("*.csv"), QStringLiteral("*.txt")};
     request.initialDirectory = dialogDirectory_;
+    // An installed copy's first export may be the first use of the documents folder.
+    QDir().mkpath(dialogDirectory_);
     request.proposedName = proposedName;
     const std::optional<QString> chosen = prompts_.AskSaveFileName(request);
     if (!chosen) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 
 #include "app/settings_file.h"
 #include "export/chart_series.h"
@@ -57,6 +58,13 @@ frmMain::frmMain(const WindowContext& context, qint32 ymdForm)
     lblCd = {ui->lblCd_0, ui->lblCd_1, ui->lblCd_2, ui->lblCd_3};
 
     connect(ui->cmdDwn, &QPushButton::clicked, this, &frmMain::cmdDwn_Click);
+    connect(ui->txtCD, &QLineEdit::returnPressed, this, [this] {
+        if (!run_.busy()) {
+            cmdDwn_Click();
+        }
+    });
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
+            [this] { run_.Stop(); });
     connect(ui->cmdPath, &QPushButton::clicked, this, &frmMain::cmdPath_Click);
     for (int index = 0; index < int(cmbVbase.size()); ++index) {
         connect(cmbVbase[index], &QComboBox::currentIndexChanged, this,
@@ -146,10 +154,10 @@ void frmMain::DrawChart() {
 }
 
 void frmMain::cmdDwn_Click() {
-    if (isBusy_) {
+    if (!run_.Begin()) {
+        run_.Stop();
         return;
     }
-    isBusy_ = true;
     // The field itself takes the folded code: the caption, the chart's title and the proposed
     // file name all read it.
     if (const QString folded = FoldCode(ui->txtCD->text()); folded != ui->txtCD->text()) {
@@ -158,38 +166,43 @@ void frmMain::cmdDwn_Click() {
     ResetRun();
     // Read at each download: the service makes its secret when it first starts.
     fetcher_.setExtraHeader(kSecretHeader, GatewaySecretFor(context_.quoteHost));
-    DownloadRun run(*table_, *paging_, fetcher_, context_.prompts);
+    DownloadRun run(*table_, *paging_, run_, context_.prompts);
     RunHooks hooks;
     hooks.started = [this] {
         setCursor(Qt::WaitCursor);
         EnableInputs(false);
+        ui->cmdDwn->setText(QStringLiteral("中止"));
         ui->lblCount->setText(QStringLiteral("接続中...."));
     };
     hooks.pageAccepted = [this](int rowCount) {
         ui->lblCount->setText(FormatRowCount(rowCount));
         QCoreApplication::processEvents();
-        return true;
+        return !run_.stopping();
     };
     const RunEnd end = run.Execute(CurrentQuery(), hooks);
     if (end == RunEnd::BlankCode) {
-        isBusy_ = false;
+        run_.End();
         return;
     }
     if (end == RunEnd::Succeeded) {
         ui->lblCount->setText(FormatRowCount(table_->rowCount));
         ShowList();
     } else {
-        // Rows listed by a scale change during the run are not the result: clear them too.
+        // A stopped run keeps the rows of its pages; like a failed one it neither lists nor
+        // saves them. Rows listed by a scale change during the run are not the result either.
+        table_->rowCount = 0;
         ui->lvR->clear();
         ui->lblMei->clear();
         if (chart_) {
             chart_->Clear(/*noData=*/true);
         }
-        ui->lblCount->setText(QStringLiteral("データ読込み失敗"));
+        ui->lblCount->setText(end == RunEnd::Cancelled ? QStringLiteral("中止しました")
+                                                       : QStringLiteral("データ読込み失敗"));
     }
     unsetCursor();
     EnableInputs(true);
-    isBusy_ = false;
+    ui->cmdDwn->setText(QStringLiteral("ダウンロード"));
+    run_.End();
 }
 
 void frmMain::ResetRun() {
@@ -267,10 +280,7 @@ void frmMain::cmbYmdForm_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (isBusy_) {
-        event->ignore();
-        return;
-    }
+    run_.Stop();
     if (chart_) {
         chart_->close();
     }

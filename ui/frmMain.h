@@ -12,6 +12,7 @@
 #include "parse/quote_table.h"
 #include "retrieval/chart_query.h"
 #include "retrieval/page_fetcher.h"
+#include "retrieval/run_control.h"
 #include "ui/export_command.h"
 #include "ui/window_context.h"
 
@@ -41,8 +42,7 @@ public:
 
     QuoteTable& quoteTable() { return *table_; }
 
-    bool IsBusy() const { return isBusy_; }
-    void SetIsBusy(bool busy) { isBusy_ = busy; }
+    bool IsBusy() const { return run_.busy(); }
     qint32 YmdForm() const { return ymdForm_; }
     int PriceDivisor() const { return priceDivisor_; }
     int VolumeDivisor() const { return volumeDivisor_; }
@@ -60,13 +60,14 @@ public:
     void ShowChart();
 
 public slots:
+    // Starts a download; during one, stops it.
     void cmdDwn_Click();
     void cmdPath_Click();
     void cmbVbase_Click(int index);
     void cmbYmdForm_Click();
 
 protected:
-    // Form_Unload: a close request is refused, silently, while a download runs.
+    // Form_Unload: a download in progress is stopped, without a word, and the window closes.
     void closeEvent(QCloseEvent* event) override;
     // A double-click anywhere on the result list opens the chart.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,7 +90,6 @@ private:
     WindowContext context_;
     std::unique_ptr<QuoteTable> table_;
     std::unique_ptr<PagingState> paging_;
-    bool isBusy_ = false;
     bool isLoading_ = false;
     qint32 ymdForm_ = 0;
     int priceDivisor_ = 0;
@@ -99,6 +99,7 @@ private:
     QPointer<ChartWindow> chart_;
     QNetworkAccessManager network_;
     PageFetcher fetcher_{network_};
+    RunControl run_{fetcher_};
     ExportCommand export_{context_.prompts};
 };
 

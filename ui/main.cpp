@@ -17,11 +17,11 @@ int main(int argc, char** argv) {
     if (!ardentix::InstallJapanese(app)) {
         std::fprintf(stderr, "ardentix: qtbase_ja.qm is missing; Qt's own texts stay English\n");
     }
-    const ardentix::FileLocations files =
-        ardentix::LocateFiles(QCoreApplication::applicationDirPath());
+    const ardentix::FileLocations files = ardentix::LocateFiles(
+        QCoreApplication::applicationDirPath(), QStringLiteral(ARDENTIX_INSTALL_BINDIR));
     // A settings folder that cannot be made ends in the settings file's own failure message.
+    // The export folder is made when the save dialog first opens on it.
     QDir().mkpath(files.settingsDirectory);
-    QDir().mkpath(files.exportDirectory);
     ardentix::WidgetPrompts prompts;
     ardentix::WindowContext context{files.settingsDirectory, ardentix::DefaultQuoteHost(),
                                     [] { return QDate::currentDate(); }, prompts};

@@ -191,8 +191,8 @@ TEST(LocateFiles, KeepsFilesBesideTheProgramUnlessItIsInstalled) {
     QCoreApplication::setApplicationName(QStringLiteral("ardentix"));
     const QString beside = program.path(), installed = user.filePath("config/ardentix");
     const auto readOnly = [](const QString&) { return false; };
-    const auto locate = [&](const QString& dir, auto isWritable) {
-        const FileLocations got = LocateFiles(dir, isWritable);
+    const auto locate = [&](const QString& dir, auto isWritable, const QString& bindir = {}) {
+        const FileLocations got = LocateFiles(dir, bindir, isWritable);
         EXPECT_EQ(got.exportDirectory,
                   got.settingsDirectory == beside ? beside : user.filePath("home/Documents"));
         return got.settingsDirectory;
@@ -202,6 +202,12 @@ TEST(LocateFiles, KeepsFilesBesideTheProgramUnlessItIsInstalled) {
     EXPECT_EQ(locate(beside, readOnly), installed);
     WriteBytes(QDir(beside).filePath("mervo.ini"), "*Corvalin\r\n");
     EXPECT_EQ(locate(beside, readOnly), beside);  // a read-only folder that holds the settings
+    // In the build's bindir (or a link to it): per-user even when writable and holding mervo.ini.
+    ASSERT_TRUE(QFile::link(beside, user.filePath("bin")));
+    for (const QString& bindir : {beside, user.filePath("bin")}) {
+        EXPECT_EQ(locate(beside, IsWritableDirectory, bindir), installed) << bindir.toStdString();
+    }
+    EXPECT_EQ(locate(beside, IsWritableDirectory, user.path()), beside);  // another prefix
 }
 
 TEST(Startup, QtsButtonsReadInJapaneseAndMessagesComeFromTheCatalogue) {

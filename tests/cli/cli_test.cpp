@@ -37,6 +37,8 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
         {{"--update", "--out", "-", "7203"}, "--update"},
         {{"--out-dir", "page.html/sub", "7203"}, "--out-dir"},
         {{"--host", "quotes:70000", "7203"}, "--host"},
+        {{"--timeout", "0", "7203"}, "--timeout"},
+        {{"--timeout=1.5", "7203"}, "--timeout"},
         {{"--codes-from", "missing.txt"}, "--codes-from"},
         {{"--verbose", "7203"}, "'verbose'"},
         {{"--page", "page.html", "7203"}, "--page"},
@@ -124,6 +126,10 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
     EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")).count("\r\n"), 50);
     EXPECT_TRUE(repeated.err.contains("7203: the service sent rows out of order"))
         << repeated.err.toStdString();
+    // --timeout 1: a page still trickling in after 4 s is given up.
+    repeating.Push(QByteArray(1000, ' '), CannedServer::Mode::Drip);
+    const auto late = RunTool({"--timeout=1", "--out=-", "--host=" + repeating.host(), "7203"});
+    EXPECT_TRUE(late.err.contains("4秒以内にページが届かなかった")) << late.err.toStdString();
 }
 
 // Each file is made by a full download with the options and `written` up to writtenAt (none

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <memory>
 #include <span>
@@ -128,9 +129,13 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     const auto daily = [](QDate end) {
         return ChartQuery{{}, "7203", 1, Period::Daily, QDate(2024, 1, 1), end};
     };
+    // A code traded last in 2023 asked first: the next code's newer history does not leave
+    // the months between to day requests.
+    fake.bars.push_back({QDate(2023, 6, 1), "99990", 10, 10, 10, 10, 100});
+    WalkPages(service, {{}, "9999", 1, Period::Daily, QDate(2023, 1, 1), QDate(2024, 3, 1)});
     // Cold: the history's three pages; the split stock's days restated as the program does.
     Walk walk = WalkPages(service, daily(QDate(2024, 3, 1)));
-    EXPECT_EQ(fake.requests(), 3);
+    EXPECT_EQ(fake.requests(), 4);
     ASSERT_EQ(walk.table->rowCount, 4);
     for (int i = 0; i < 4; ++i) {
         const auto& bar = fake.bars[std::array{5, 3, 2, 0}[i]];  // newest first, traded days
@@ -149,7 +154,7 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
             WalkPages(service, {{}, "7203", 0, period, QDate(2024, 1, 1), QDate(2024, 3, 1)}).end,
             RunEnd::Succeeded);
     }
-    EXPECT_EQ(fake.requests(), 3);
+    EXPECT_EQ(fake.requests(), 4);
     // 100 more codes held; three trading days later one request a day brings every code up to
     // date, and its page holds the newest day.
     fake.pageSize = 1000;
@@ -177,7 +182,7 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
         }
     };
     askAll(QDate(2024, 3, 1));
-    EXPECT_EQ(fake.requests(), 103);
+    EXPECT_EQ(fake.requests(), 104);
     addDays(7203, 1, {4, 5, 6});
     addDays(1000, 100, {4, 5, 6});
     for (int day = 0; day < 5; ++day) {  // Friday to Wednesday, a check a day: no weekend stops it
@@ -185,11 +190,11 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
         ask("1000", QDate(2024, 3, 6));
     }
     askAll(QDate(2024, 3, 6));
-    EXPECT_EQ(fake.requests(), 106);
+    EXPECT_EQ(fake.requests(), 107);
     // Another service on the store: what the first one holds, without a request.
     const QuoteService second(open());
     walk = WalkPages(second, daily(QDate(2024, 3, 6)));
-    EXPECT_EQ(std::pair(walk.table->rowCount, fake.requests()), std::pair(7, 106));
+    EXPECT_EQ(std::pair(walk.table->rowCount, fake.requests()), std::pair(7, 107));
     // A history whose second page waits for the next minute's request: a 503 at once.
     fake.pageSize = 1;
     addDays(1234, 1, {1, 4});
@@ -206,7 +211,8 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
         EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 503);
     }
     EXPECT_EQ(fake.requests() - before, 2);
-    fake.holding = false;
+    fake.holding = false;  // and its history lands before the next upstream answer is set
+    EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 200);
     // Failures: words in plain text, never the key.
     const QString wait = "J-Quants の回数制限のため、約%1秒後にもう一度ダウンロードしてください";
     const struct {
@@ -255,6 +261,16 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     // J-Quants failing when a newer day may exist: the held code is served from the store.
     std::tie(now, fake.mode) = std::pair(now.addDays(1), Mode::ServerError);
     EXPECT_EQ(WalkPages(second, daily(QDate(2024, 3, 7))).table->rowCount, 7);
+    const int failed = fake.requests();  // and J-Quants is not asked again within the hour
+    now = now.addSecs(120);
+    EXPECT_EQ(WalkPages(second, daily(QDate(2024, 3, 7))).table->rowCount, 7);
+    EXPECT_EQ(fake.requests(), failed);
+    // A key "file" that is a pipe is refused at once, not waited on for a writer.
+    writeKey({}, 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(keyFile).constData(), 0600), 0);
+    EXPECT_EQ(
+        QString::fromStdString(ask("4063", QDate(2024, 3, 6))->body),
+        "J-Quants の API キーのファイル " + keyFile + " を読めません（not a regular file）。");
     std::lock_guard lock(logged);
     EXPECT_TRUE(log.contains("72030: served from the store, may be stale"));
     EXPECT_FALSE(log.join('\n').contains("wrong-key") ||
@@ -277,6 +293,18 @@ TEST(QuoteService, ProgramRefusesAPortInUseAndBadSources) {
         EXPECT_EQ(RunProgram(QUOTE_SERVICE_PROGRAM, arguments).status, status)
             << arguments.join(' ').toStdString();
     }
+    // Started by its installed name it speaks under that name; an IPv6 address goes in brackets.
+    QTcpServer taken;
+    if (!taken.listen(QHostAddress::LocalHostIPv6)) {
+        GTEST_SKIP() << "no IPv6 loopback";
+    }
+    const QTemporaryDir dir;
+    const QString installed = dir.filePath("ardentix-quote-service"),
+                  v6 = QString::number(taken.serverPort());
+    ASSERT_TRUE(QFile::link(QUOTE_SERVICE_PROGRAM, installed));
+    EXPECT_EQ(
+        RunProgram(installed, {"--host", "::1", "--port", v6}).err,
+        "ardentix-quote-service: cannot listen on [::1]:" + v6 + ": the port is already in use\n");
 }
 
 // A service given a secret answers a chart page only to a query that carries it, through the

@@ -12,13 +12,14 @@ struct ProgramRun {
 
 // Runs a program to its end in the given working folder, with input on its standard input.
 inline ProgramRun RunProgram(const QString& program, const QStringList& arguments,
-                             const QString& workingDirectory = {}, const QByteArray& input = {}) {
+                             const QString& workingDirectory = {}, const QByteArray& input = {},
+                             int waitMs = 120000) {
     QProcess process;
     process.setWorkingDirectory(workingDirectory);
     process.start(program, arguments);
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(120000)) {
+    if (!process.waitForFinished(waitMs)) {
         process.kill();
         process.waitForFinished();
         return {};

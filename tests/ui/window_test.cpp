@@ -107,12 +107,14 @@ protected:
         return out;
     }
 
-    // Runs `probe` once while the run is at work with at least `rows` rows stored.
-    void DuringRun(int rows, std::function<void()> probe) {
+    // Runs `probe` once while the run is at work with `rows` rows stored and `asked` requests
+    // received, or more.
+    void DuringRun(int rows, size_t asked, std::function<void()> probe) {
         auto* timer = new QTimer(window.get());
         timer->setInterval(0);
         QObject::connect(timer, &QTimer::timeout, window.get(), [=, this] {
-            if (window->IsBusy() && window->quoteTable().rowCount >= rows) {
+            if (window->IsBusy() && window->quoteTable().rowCount >= rows &&
+                server.targets().size() >= asked) {
                 timer->stop();
                 probe();
             }
@@ -272,25 +274,21 @@ TEST_F(Window, SavesTheListAskingBeforeReplacingAndKeepingWhatAFailedWriteWouldL
 
 const QString kAllUsable = "+++++++++++";
 
-TEST_F(Window, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
+TEST_F(Window, DuringARunInputsAreLockedAndEnterDoesNothing) {
     for (const QByteArray& body :
          {WeeklyPage(50, 1, true), WeeklyPage(50, 2, true), WeeklyPage(10, 3, false)}) {
         server.Push(body);
     }
     W<QRadioButton>("optG_1")->setChecked(true);
     QString during;
-    bool visibleAfterClose = false;
-    DuringRun(50, [&] {
+    DuringRun(50, 0, [&] {
         during = Usable();
-        Click("cmdDwn");  // turned away by the busy flag
-        window->close();  // refused silently
-        visibleAfterClose = window->isVisible();
+        QTest::keyClick(W("txtCD"), Qt::Key_Return);
         W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);  // price 1/10, kept after the run
     });
-    Click("cmdDwn");
+    QTest::keyClick(W("txtCD"), Qt::Key_Return);
     EXPECT_EQ(during, QStringLiteral("-----+-++++"));
-    EXPECT_TRUE(visibleAfterClose);
-    EXPECT_EQ(server.targets().size(), 3u);  // the second click asked for nothing
+    EXPECT_EQ(server.targets().size(), 3u);
     EXPECT_TRUE(prompts.calls.empty());
     EXPECT_EQ(Text("lblCount"), QStringLiteral("110行読込み"));
     EXPECT_EQ(ListLines(), 110);
@@ -316,8 +314,43 @@ TEST_F(Window, DuringARunInputsAreLockedAndSecondClicksAndClosesDoNothing) {
         EXPECT_EQ(server.targets().size(), 3u);
         EXPECT_EQ(Usable(), kAllUsable);
     }
-    window->close();  // accepted once the run is over
-    EXPECT_FALSE(window->isVisible());
+}
+
+// A stalled request stops at once at the button or Esc, without a word and keeping no rows.
+TEST_F(Window, AStalledDownloadStopsAtTheButtonOrEsc) {
+    const std::function<void()> stops[] = {[&] { Click("cmdDwn"); },
+                                           [&] { QTest::keyClick(W("txtCD"), Qt::Key_Escape); }};
+    using enum CannedServer::Mode;
+    for (const auto mode : {Normal, Stall, Normal, Stall}) {  // a page, then a stall, per stop
+        server.Push(DailyPage(50, 1, true), mode);
+    }
+    for (const auto& stop : stops) {
+        QString caption;
+        DuringRun(50, server.targets().size() + 2,
+                  [&] { caption = W<QPushButton>("cmdDwn")->text(), stop(); });
+        Click("cmdDwn");
+        EXPECT_EQ(caption + Text("lblCount") + W<QPushButton>("cmdDwn")->text(),
+                  QStringLiteral("中止中止しましたダウンロード"));
+        EXPECT_TRUE(prompts.calls.empty() && window->quoteTable().rowCount == 0 && !ListLines());
+    }
+}
+
+// Run as its own child, the test closes the window while a request is stalled: a refused close
+// would leave the child running until it is killed.
+TEST_F(Window, ClosedDuringAStalledRequestTheProgramEnds) {
+    if (qEnvironmentVariableIsSet("ARDENTIX_CLOSING")) {
+        server.Push("", CannedServer::Mode::Stall);
+        DuringRun(0, 1, [&] { window->close(); });
+        QTimer::singleShot(0, [&] { Click("cmdDwn"); });
+        EXPECT_TRUE(QApplication::exec() == 0 && prompts.calls.empty());
+    } else {
+        qputenv("ARDENTIX_CLOSING", "1");
+        const auto run =
+            RunProgram(QCoreApplication::applicationFilePath(),
+                       {"--gtest_filter=*ClosedDuringAStalledRequest*"}, {}, {}, 20000);
+        qunsetenv("ARDENTIX_CLOSING");
+        EXPECT_TRUE(run.status == 0 && run.out.contains("[  PASSED  ] 1 test")) << run.out.data();
+    }
 }
 
 TEST_F(Window, EveryFailedRunReportsAndUnlocks) {
@@ -338,7 +371,7 @@ TEST_F(Window, EveryFailedRunReportsAndUnlocks) {
     }
     server.Push("J-Quants の回数制限のため", {}, 503, CannedServer::kWords, 40);
     int listedMidRun = 0;
-    DuringRun(50, [&] {
+    DuringRun(50, 0, [&] {
         W<QComboBox>("cmbVbase_1")->setCurrentIndex(1);
         listedMidRun = ListLines();
     });
@@ -424,7 +457,7 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     // A run that starts clears the chart to データなし under its caption; one that fails leaves
     // it so.
     QString midRun;
-    DuringRun(50, [&] {
+    DuringRun(50, 0, [&] {
         midRun = QString::number(chart()->candles().count()) +
                  (chart()->showsNoData() ? " データなし" : " axes") + chart()->windowTitle();
     });

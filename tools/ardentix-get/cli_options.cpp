@@ -41,6 +41,9 @@ incomplete (the others are still saved; --page: the page did not parse), 2 a usa
 downloaded writes no file. A second Ctrl-C ends it at once.
 )"_s;
 
+// A day; four of them, the longest wait for a whole page, still count in int milliseconds.
+constexpr int kLongestTimeout = 86400;
+
 template <std::size_t N>
 QStringList Divisors(std::array<ScaleEntry, N> scales) {
     std::sort(scales.begin(), scales.end(), [](auto a, auto b) { return a.divisor < b.divisor; });
@@ -184,6 +187,12 @@ DownloadOptions MakeDownload(const QCommandLineParser& parser, QDate today) {
     options.outDir = parser.value(u"out-dir"_s);
     options.host = parser.value(u"host"_s);
     Require(IsHostAndPort(options.host), Expected(parser, u"host"_s, u"HOST or HOST:PORT"_s));
+    static const QRegularExpression seconds(u"^[1-9]\\d{0,4}$"_s);
+    options.timeoutSeconds = parser.value(u"timeout"_s).toInt();
+    Require(seconds.match(parser.value(u"timeout"_s)).hasMatch() &&
+                options.timeoutSeconds <= kLongestTimeout,
+            Expected(parser, u"timeout"_s,
+                     u"a whole number of seconds from 1 to %1"_s.arg(kLongestTimeout)));
     options.quiet = parser.isSet(u"quiet"_s);
     options.update = parser.isSet(u"update"_s);
     Require(!options.update || options.outFile != u"-",
@@ -243,7 +252,12 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
         {u"out-dir"_s,
          u"folder for zub<D|W|M><code>.csv files, made if missing (default: the current folder)"_s,
          u"DIR"_s, u"."_s},
-        {u"host"_s, u"the quote service (default %1)"_s.arg(host), u"HOST[:PORT]"_s, host},
+        {u"host"_s,
+         u"the quote service (default %1)"_s.arg(
+             kInstalledGateway
+                 ? u"the user's own, 127.0.0.1:%1 + uid % 10000"_s.arg(GatewayPortOf(0))
+                 : host),
+         u"HOST[:PORT]"_s, host},
         {u"codes-from"_s,
          u"more codes, one a line, - for standard input; \"#\" starts a comment, blank lines are "
          u"skipped"_s,
@@ -256,6 +270,9 @@ Command ParseCommandLine(const QStringList& arguments, QDate today) {
         {u"replace"_s,
          u"with --update: a file that cannot be joined is replaced by a full download and kept "
          u"beside it as FILE.YYYYMMDD-HHMMSS.bak"_s},
+        {u"timeout"_s,
+         u"give up a page after N seconds without progress, or 4N in all (default 30)"_s, u"N"_s,
+         u"30"_s},
         {u"quiet"_s, u"no progress and no summary; messages still appear"_s},
         {u"page"_s, u"parse one saved chart page; print its rows, unscaled, on standard output"_s,
          u"FILE"_s},

@@ -26,6 +26,7 @@ struct DownloadOptions {
     QString outFile;  // set only for a single code; "-" is standard output
     QString outDir;
     QString host;
+    int timeoutSeconds = 30;  // without progress; a whole page may take four times as long
     bool quiet = false;
     bool update = false;   // add to the existing files only the rows newer than theirs
     bool replace = false;  // with update: a file that cannot be joined is downloaded anew

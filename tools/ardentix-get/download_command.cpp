@@ -111,6 +111,8 @@ public:
                     .arg(seconds));
         };
         fetcher_.setExtraHeader(kSecretHeader, GatewaySecretFor(options.host));
+        fetcher_.setTimeoutMs(options.timeoutSeconds * 1000);
+        fetcher_.setDeadlineMs(options.timeoutSeconds * 4000);
     }
 
     CodeEnd Run(const QString& code) {

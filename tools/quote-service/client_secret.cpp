@@ -1,7 +1,6 @@
 #include "tools/quote-service/client_secret.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,17 +8,15 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cerrno>
-#include <cstring>
 
 #include "retrieval/gateway_access.h"
+#include "tools/quote-service/private_file.h"
 
 namespace quote_service {
 
 namespace {
 
-constexpr size_t kMostSecretBytes = 4096;
+constexpr qsizetype kMostSecretBytes = 4096;
 
 bool IsOneWord(const std::string& text) {
     return !text.empty() && std::ranges::all_of(text, [](char c) { return c > ' ' && c < 127; });
@@ -65,25 +62,11 @@ std::optional<std::string> LoadOrMakeSecret(const QString& file, QString* error)
     if (!QFileInfo::exists(file)) {
         MakeSecretFile(file);
     }
-    const int fd =
-        open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat status {};
-    if (fd < 0 || fstat(fd, &status) != 0) {
-        *error = QStringLiteral("--secret-file: cannot read or make %1: %2")
-                     .arg(file, QString::fromLocal8Bit(strerror(errno)));
-        if (fd >= 0) {
-            close(fd);
-        }
-        return std::nullopt;
-    }
-    std::string secret(kMostSecretBytes, '\0');
-    const ssize_t got = read(fd, secret.data(), secret.size());
-    close(fd);
-    secret.resize(std::max<ssize_t>(got, 0));
-    while (!secret.empty() && std::isspace(static_cast<unsigned char>(secret.back()))) {
-        secret.pop_back();
-    }
-    if (!S_ISREG(status.st_mode) || status.st_uid != geteuid() || (status.st_mode & 077) != 0) {
+    const PrivateFile read = ReadPrivateFile(file, kMostSecretBytes, false);
+    const std::string secret = read.bytes.toStdString();
+    if (read.state == PrivateFile::State::Missing || read.state == PrivateFile::State::Unreadable) {
+        *error = QStringLiteral("--secret-file: cannot read or make %1: %2").arg(file, read.reason);
+    } else if (read.state == PrivateFile::State::NotPrivate) {
         *error = QStringLiteral(
                      "--secret-file: %1 must be a file of yours that only you can read "
                      "(chmod 600)")

@@ -1,13 +1,11 @@
 #include "tools/quote-service/jquants_gateway.h"
 
-#include <sys/stat.h>
-
-#include <QFile>
 #include <QRegularExpression>
 #include <cstdio>
 
 #include "tools/quote-service/chart_pages.h"
 #include "tools/quote-service/listings.h"
+#include "tools/quote-service/private_file.h"
 #include "tools/quote-service/store_history.h"
 #include "tools/quote-service/trading_calendar.h"
 
@@ -19,7 +17,9 @@ using Kind = UpstreamFailure::Kind;
 
 constexpr int kAttempts = 3;
 constexpr int kBusyRetryAfter = 10;  // seconds, when the wait is for a slow answer
-constexpr std::chrono::seconds kDaysBackoff{60};
+constexpr int kDaysBackoffSeconds = 60;
+// About what a code's history costs (a request and its pages), in day requests.
+constexpr qint64 kHistoryCost = 4;
 constexpr qsizetype kKeyFileCap = 4096;
 const QString kStoreWords = QStringLiteral("株価を保存するデータベースを使えません");
 
@@ -37,20 +37,24 @@ bool RefreshDue(const QDateTime& checked, const QDateTime& now) {
 
 ApiKey ReadApiKey(const QString& keyFile) {
     ApiKey result;
-    struct stat status {};
-    const QByteArray path = QFile::encodeName(keyFile);
-    if (::stat(path.constData(), &status) == 0) {
-        QFile file(keyFile);
-        if ((status.st_mode & 077) != 0) {
-            result.refusal =
-                QStringLiteral("the key file %1 can be read by other users (chmod 600 it)")
-                    .arg(keyFile);
-        } else if (file.open(QIODevice::ReadOnly)) {
-            result.key = file.read(kKeyFileCap).trimmed().toStdString();
-            if (!result.key.empty()) {
-                return result;
-            }
-        }
+    const PrivateFile file = ReadPrivateFile(keyFile, kKeyFileCap, true);
+    if (file.state == PrivateFile::State::Read && !file.bytes.isEmpty()) {
+        result.key = file.bytes.toStdString();
+        return result;
+    }
+    if (file.state == PrivateFile::State::NotPrivate) {
+        result.refusal = QStringLiteral("the key file %1 can be read by other users (chmod 600 it)")
+                             .arg(keyFile);
+        result.words =
+            QStringLiteral(
+                "J-Quants の API キーのファイル %1 は他のユーザーも読めるため使いません。"
+                "chmod 600 %1 としてください。")
+                .arg(keyFile);
+    } else if (file.state == PrivateFile::State::Unreadable) {
+        result.refusal =
+            QStringLiteral("the key file %1 cannot be read: %2").arg(keyFile, file.reason);
+        result.words = QStringLiteral("J-Quants の API キーのファイル %1 を読めません（%2）。")
+                           .arg(keyFile, file.reason);
     }
     // Qt's reading, unlike getenv, is safe while another thread sets the environment.
     result.key = qgetenv("JQUANTS_API_KEY").trimmed().toStdString();
@@ -70,6 +74,7 @@ JQuantsGateway::JQuantsGateway(GatewaySettings settings, std::unique_ptr<QuoteSt
                   Log(key.refusal);
               }
               lastRefusal_ = key.refusal;
+              lastRefusalWords_ = key.words;
               return key.key;
           },
           &limiter_) {}
@@ -146,6 +151,9 @@ void JQuantsGateway::Attempt(Job& job, const QString& what,
 }
 
 std::optional<UpstreamFailure> JQuantsGateway::FetchHistory(Job& job, const QString& code) {
+    if (const auto held = store_->IsHeld(code); held.ok() && held.value) {
+        return std::nullopt;  // an ask that came just before this one fetched it
+    }
     const UpstreamAnswer answer = client_.History(code);
     if (answer.failure) {
         return answer.failure;
@@ -170,6 +178,9 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchHistory(Job& job, const QStr
         }
         if (stored.ok() && !complete.value.isValid()) {
             stored = store_->SetCompleteThrough(answer.newestDate);
+        } else if (stored.ok()) {
+            stored =
+                CatchUpOrRelease(code, complete.value, std::max(newest.value, answer.newestDate));
         }
     }
     for (const QString& error : {stored.error, newest.error, complete.error}) {
@@ -180,6 +191,28 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchHistory(Job& job, const QStr
         }
     }
     return std::nullopt;
+}
+
+// The codes held before this one lack the days after `complete`, which day requests bring at a
+// request a trading day. When a long gap opens (the first code held was one no longer traded,
+// or the store was away for months) and there are fewer codes than that, those codes are
+// released instead: each asks for its history again when next asked.
+StoreResult<> JQuantsGateway::CatchUpOrRelease(const QString& code, QDate complete, QDate newest) {
+    qint64 gap = 0;
+    for (QDate day = complete.addDays(1); day <= newest; day = day.addDays(1)) {
+        gap += IsTradingDay(day) ? 1 : 0;
+    }
+    if (gap == 0) {
+        return {};
+    }
+    const auto held = store_->HeldCount();
+    if (!held.ok() || gap <= kHistoryCost * (held.value - 1)) {
+        return {{}, held.error};
+    }
+    Log(QStringLiteral("%1 trading days behind: %2 held codes will ask for their history again")
+            .arg(gap)
+            .arg(held.value - 1));
+    return store_->ReleaseHeldBut(code, newest);
 }
 
 // The days asked for: first every trading day the held codes lack up to the newest day the
@@ -226,6 +259,9 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchDays(Job& job) {
             break;  // past what the plan serves
         }
         if (answer.failure) {
+            if (check && answer.failure->kind != Kind::RateLimited) {
+                store_->SetLastRefreshCheck(now);  // an upstream away is asked again in an hour
+            }
             return answer.failure;
         }
         auto stored = store_->StoreBars(answer.bars);
@@ -259,7 +295,8 @@ std::optional<UpstreamFailure> JQuantsGateway::FetchDays(Job& job) {
 bool JQuantsGateway::DaysDue(const QString& code) {
     {
         std::lock_guard lock(mutex_);
-        if (std::chrono::steady_clock::now() - daysFailedAt_ < kDaysBackoff) {
+        if (daysFailedAt_.isValid() &&
+            daysFailedAt_.secsTo(settings_.now()) < kDaysBackoffSeconds) {
             return false;
         }
     }
@@ -300,7 +337,7 @@ ChartAnswer JQuantsGateway::Answer(const ChartQuery& query) {
             Attempt(job, QStringLiteral("days"), [this, &job] { return FetchDays(job); });
             std::lock_guard lock(mutex_);
             if (job.failure) {
-                daysFailedAt_ = std::chrono::steady_clock::now();
+                daysFailedAt_ = settings_.now();
             }
         });
     }
@@ -352,16 +389,11 @@ ChartAnswer JQuantsGateway::Failure(const UpstreamFailure& failure) {
         case Kind::RateLimited:
             return Words(503, UserText(failure), failure.retryAfter);
         case Kind::NoKey: {
-            const QString refusal = [this] {
+            const QString words = [this] {
                 std::lock_guard lock(mutex_);
-                return lastRefusal_;  // what the key source found for this very request
+                return lastRefusalWords_;  // what the key source found for this very request
             }();
-            return Words(500, refusal.isEmpty()
-                                  ? UserText(failure)
-                                  : QStringLiteral("J-Quants の API キーのファイル %1 は他の"
-                                                   "ユーザーも読めるため使いません。chmod 600 %1 "
-                                                   "としてください。")
-                                        .arg(settings_.client.keyPlace));
+            return Words(500, words.isEmpty() ? UserText(failure) : words);
         }
         default:
             return Words(502, UserText(failure));

@@ -30,10 +30,12 @@ struct ChartAnswer {
 };
 
 // The API key as it stands now: from the key file when it exists and only its owner may read
-// it, else from JQUANTS_API_KEY. refusal says why an existing key file was not used.
+// it, else from JQUANTS_API_KEY. When an existing key file was not used, refusal says why for
+// the log and words for the user.
 struct ApiKey {
     std::string key;
     QString refusal;
+    QString words;
 };
 ApiKey ReadApiKey(const QString& keyFile);
 
@@ -75,6 +77,7 @@ private:
                  const std::function<std::optional<UpstreamFailure>()>& attempt);
     std::optional<UpstreamFailure> FetchHistory(Job& job, const QString& code);
     std::optional<UpstreamFailure> FetchDays(Job& job);
+    StoreResult<> CatchUpOrRelease(const QString& code, QDate complete, QDate newest);
     // Whether the store should ask for days now: it lacks some, or a newer one may exist.
     bool DaysDue(const QString& code);
 
@@ -93,8 +96,9 @@ private:
     bool stopping_ = false;
     std::map<QString, std::shared_ptr<Job>> jobs_;  // by code; the days under ""
     std::list<std::pair<std::shared_ptr<Job>, std::thread>> threads_;
-    std::chrono::steady_clock::time_point daysFailedAt_{};
-    mutable QString lastRefusal_;
+    QDateTime daysFailedAt_;
+    QString lastRefusal_;
+    QString lastRefusalWords_;
 };
 
 }  // namespace quote_service

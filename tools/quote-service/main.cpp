@@ -1,7 +1,9 @@
-// quote-service: the local quote service. Serves until SIGINT or SIGTERM.
+// quote-service: the local quote service (installed as ardentix-quote-service). Serves until
+// SIGINT or SIGTERM.
 #include <pthread.h>
 #include <signal.h>
 
+#include <QFileInfo>
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
@@ -15,8 +17,12 @@ namespace {
 
 using namespace quote_service;
 
+// The name the program was started by: quote-service in the build, ardentix-quote-service
+// installed.
+QString programName = QStringLiteral("quote-service");
+
 void PrintError(const QString& text) {
-    std::fprintf(stderr, "quote-service: %s\n", qPrintable(text));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(programName), qPrintable(text));
 }
 
 // The gateway to J-Quants over the store; nullptr with a line said when the store cannot open.
@@ -78,10 +84,8 @@ int Serve(const ServiceOptions& options) {
     if (port < 0) {
         const QString reason =
             errno == EADDRINUSE ? QStringLiteral(": the port is already in use") : QString();
-        PrintError(QStringLiteral("cannot listen on %1:%2%3")
-                       .arg(QString::fromStdString(options.host))
-                       .arg(options.port)
-                       .arg(reason));
+        PrintError(QStringLiteral("cannot listen on %1%2")
+                       .arg(HostAndPort(options.host, options.port), reason));
         return 1;
     }
 
@@ -90,7 +94,8 @@ int Serve(const ServiceOptions& options) {
         sigwait(&stopSignals, &signal);
         server.Stop();
     });
-    std::printf("quote-service listening on http://%s:%d\n", options.host.c_str(), port);
+    std::printf("%s listening on http://%s\n", qPrintable(programName),
+                qPrintable(HostAndPort(options.host, port)));
     std::fflush(stdout);
 
     const bool served = server.ListenAfterBind();
@@ -106,18 +111,25 @@ int Serve(const ServiceOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 0 && *argv[0] != '\0') {
+        programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    }
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     const auto parsed = ParseOptions(arguments);
     if (std::holds_alternative<HelpAsked>(parsed)) {
-        std::printf("%s", qPrintable(UsageText()));
+        std::printf("%s", qPrintable(UsageText(programName)));
+        return 0;
+    }
+    if (std::holds_alternative<VersionAsked>(parsed)) {
+        std::printf("%s %s\n", qPrintable(programName), ARDENTIX_VERSION);
         return 0;
     }
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         PrintError(usage->message);
-        std::fprintf(stderr, "%s", qPrintable(UsageText()));
+        std::fprintf(stderr, "Try '%s --help' for the options.\n", qPrintable(programName));
         return 2;
     }
     return Serve(std::get<ServiceOptions>(parsed));

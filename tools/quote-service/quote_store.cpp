@@ -174,6 +174,27 @@ StoreResult<bool> QuoteStore::IsHeld(const QString& code) {
     return {rc == SQLITE_ROW, {}};
 }
 
+StoreResult<qint64> QuoteStore::HeldCount() {
+    const std::lock_guard lock(mutex_);
+    Statement count(db_, "SELECT count(*) FROM held");
+    if (const int rc = count.Step(); rc != SQLITE_ROW) {
+        return {0, Failure(rc)};
+    }
+    return {count.Int(0), {}};
+}
+
+StoreResult<> QuoteStore::ReleaseHeldBut(const QString& keptCode, QDate completeThrough) {
+    const std::lock_guard lock(mutex_);
+    return Write([&] {
+        const int rc = Statement(db_, "DELETE FROM held WHERE code != ?").Bind(1, keptCode).Run();
+        return rc != SQLITE_OK ? rc
+                               : Statement(db_, "INSERT OR REPLACE INTO meta VALUES(?, ?)")
+                                     .Bind(1, QString::fromLatin1(kCompleteThrough))
+                                     .Bind(2, completeThrough.toString(Qt::ISODate))
+                                     .Run();
+    });
+}
+
 StoreResult<StoredBars> QuoteStore::BarsOf(const QString& code) {
     const std::lock_guard lock(mutex_);
     Statement version(db_, "PRAGMA data_version");

@@ -51,6 +51,10 @@ public:
     StoreResult<> StoreBars(const std::vector<UpstreamBar>& bars,
                             const std::optional<QString>& heldCode = std::nullopt);
     StoreResult<bool> IsHeld(const QString& code);
+    StoreResult<qint64> HeldCount();
+    // In one transaction: every code but keptCode is no longer held (its bars stay; its next
+    // ask asks for its history again), and the store is complete through the date.
+    StoreResult<> ReleaseHeldBut(const QString& keptCode, QDate completeThrough);
 
     // Every stored bar of the code, oldest first.
     StoreResult<StoredBars> BarsOf(const QString& code);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "retrieval/gateway_access.h"
 #include "tools/quote-service/jquants_client.h"
 
 namespace quote_service {
@@ -34,27 +35,58 @@ UsageError Refuse(const QString& option, const QString& value, int low, int high
 
 }  // namespace
 
-QString UsageText() {
+QString UsageText(const QString& program) {
     return QStringLiteral(
-               "usage: quote-service [--host 127.0.0.1] [--port %1]\n"
-               "                     [--source demo|folder:DIR|jquants] [--data DIR]\n"
-               "                     [--rows-per-page 50] [--latency-ms 0]\n"
-               "  with --source jquants:\n"
-               "                     [--key-file ~/.config/ardentix/jquants-api-key]\n"
-               "                     [--store ~/.local/share/ardentix/quotes.sqlite]\n"
-               "                     [--rate 5] [--jquants-url https://api.jquants.com/v2]\n"
-               "                     [--ca-file PATH]\n"
-               "  the key file must be readable by its owner only; JQUANTS_API_KEY is used\n"
-               "  when there is no key file\n"
-               "                     [--secret-file PATH: answer only queries that carry it]\n")
-        .arg(DefaultPort());
+               "Usage: %1 [OPTION]...\n"
+               "Answers the chart query of ardentix and ardentix-get over HTTP with chart\n"
+               "pages of generated prices, of CSV files in a folder, or of real daily prices\n"
+               "from J-Quants. Stops on SIGINT or SIGTERM.\n"
+               "\n"
+               "Options (each also as --option=VALUE):\n"
+               "  --host HOST            address to listen on (default 127.0.0.1)\n"
+               "  --port N               port, 0 to 65535; 0 picks a free one (default %2)\n"
+               "  --source SOURCE        demo (generated prices), folder:DIR (CSV files) or\n"
+               "                         jquants (default demo)\n"
+               "  --data DIR             the same as --source folder:DIR\n"
+               "  --rows-per-page N      bars per page, 1 to 500 (default 50)\n"
+               "  --latency-ms N         wait before every answer, 0 to 600000 (default 0)\n"
+               "  --secret-file PATH     answer only queries that carry the secret kept in PATH\n"
+               "                         (made, readable by its owner only, when missing)\n"
+               "  -h, --help             show this text and exit\n"
+               "  --version              show the version and exit\n"
+               "\n"
+               "With --source jquants:\n"
+               "  --key-file PATH        the J-Quants API key, in a file readable by its owner\n"
+               "                         only (default ~/.config/ardentix/jquants-api-key);\n"
+               "                         JQUANTS_API_KEY is used when there is no key file\n"
+               "  --store PATH           the store of fetched prices\n"
+               "                         (default ~/.local/share/ardentix/quotes.sqlite)\n"
+               "  --rate N               J-Quants requests a minute, 1 to 10000 (default 5)\n"
+               "  --jquants-url URL      the API's base URL, https (http only to this machine)\n"
+               "                         (default https://api.jquants.com/v2)\n"
+               "  --ca-file PATH         certificates to trust instead of the system's\n"
+               "\n"
+               "Exit status: 0 after a stop signal, 1 when the service cannot start, 2 for\n"
+               "a wrong option.\n")
+        .arg(program, ardentix::kInstalledGateway
+                          ? QStringLiteral("%1 + uid % 10000").arg(ardentix::GatewayPortOf(0))
+                          : QString::number(DefaultPort()));
 }
 
-std::variant<ServiceOptions, UsageError, HelpAsked> ParseOptions(const QStringList& arguments) {
+QString HostAndPort(const std::string& host, int port) {
+    const QString name = QString::fromStdString(host);
+    return (name.contains(u':') ? u'[' + name + u']' : name) + u':' + QString::number(port);
+}
+
+std::variant<ServiceOptions, UsageError, HelpAsked, VersionAsked> ParseOptions(
+    const QStringList& arguments) {
     ServiceOptions options;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == u"--help" || arguments[i] == u"-h") {
             return HelpAsked{};
+        }
+        if (arguments[i] == u"--version") {
+            return VersionAsked{};
         }
         QString option = arguments[i];
         QString value;

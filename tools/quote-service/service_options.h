@@ -32,15 +32,21 @@ struct UsageError {
 };
 
 struct HelpAsked {};
+struct VersionAsked {};
 
 // Reads the command-line arguments that follow the program name. Each option takes its value
 // as the next argument or after "=": --host H, --port N (0 to 65535, 0 picks a free port),
 // --source demo|folder:DIR|jquants (--data DIR is folder:DIR), --key-file PATH,
 // --jquants-url URL (https, or http to this machine), --ca-file PATH, --store PATH,
 // --rate N (1 to 10000), --rows-per-page N (1 to 500), --latency-ms N (0 to 600000),
-// --secret-file PATH; --help.
-std::variant<ServiceOptions, UsageError, HelpAsked> ParseOptions(const QStringList& arguments);
+// --secret-file PATH; --help, --version.
+std::variant<ServiceOptions, UsageError, HelpAsked, VersionAsked> ParseOptions(
+    const QStringList& arguments);
 
-QString UsageText();
+// The --help text, for the program called by that name.
+QString UsageText(const QString& program);
+
+// host:port as a URL writes it: an IPv6 address in brackets.
+QString HostAndPort(const std::string& host, int port);
 
 }  // namespace quote_service
