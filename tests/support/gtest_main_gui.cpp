@@ -6,7 +6,6 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication app(argc, argv);
-    // As the program starts: Japanese whatever the test's LANG says.
     ardentix::InstallJapanese(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -11,7 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -132,8 +131,7 @@ protected:
 
 TEST_F(Window, StartsInJapaneseAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
     EXPECT_EQ(W<QDateEdit>("dtpYmd")->date(), today);
-    // Japanese whatever LANG says (ctest runs this under LANG=C): months, a Sunday week, and the
-    // save dialog's dates.
+    // Japanese under LANG=C too: months, a Sunday week, the save dialog's sizes and dates.
     const QCalendarWidget* calendar = W<QDateEdit>("dtpYmd")->calendarWidget();
     EXPECT_EQ(calendar->firstDayOfWeek(), Qt::Sunday);
     EXPECT_EQ(calendar->findChild<QToolButton*>("qt_calendar_monthbutton")->text(), "1月");
@@ -144,8 +142,7 @@ TEST_F(Window, StartsInJapaneseAsTheSettingsFileSaysAndTheDateFormRewritesIt) {
         return files->model()->index(0, column, files->rootIndex()).data().toString();
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return !cell(1).isEmpty() && !cell(3).isEmpty(); }));
-    EXPECT_EQ(cell(1), "1 バイト");  // not "1 bytes", nor "7 Dec 2026 15:10:00" below
-    EXPECT_TRUE(QRegularExpression(R"(^20\d\d/\d\d/\d\d \d+:\d\d$)").match(cell(3)).hasMatch());
+    EXPECT_EQ(cell(1) + cell(3).mid(4, 1), "1 バイト/");  // not "1 bytes", "7 Dec 2026"
     EXPECT_EQ(window->VolumeDivisor(), 1000);
     auto* list = W<QTreeWidget>("lvR");
     EXPECT_EQ(list->columnWidth(0), 106);  // 3 and 2 fourteenths of the list's width
@@ -454,15 +451,11 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
     EXPECT_TRUE(drawsTheList());
 
-    // A run that starts clears the chart to データなし under its caption; one that fails leaves
-    // it so.
+    // A run that starts shows データなし under its caption; one that fails leaves it so.
     QString midRun;
-    DuringRun(50, 0, [&] {
-        midRun = QString::number(chart()->candles().count()) +
-                 (chart()->showsNoData() ? " データなし" : " axes") + chart()->windowTitle();
-    });
+    DuringRun(50, 0, [&] { midRun = chart()->showsNoData() ? chart()->windowTitle() : "axes"; });
     Click("cmdDwn");
-    EXPECT_EQ(midRun, "0 データなし 7203 自動 ディリー");
+    EXPECT_EQ(midRun, " 7203 自動 ディリー");
     EXPECT_TRUE(chart()->showsNoData());
     EXPECT_EQ(chart()->candles().count(), 0);
     EXPECT_TRUE(chart()->isVisible());
@@ -483,26 +476,16 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
               "7203 自動 ディリー  23/07/03〜23/08/11");
     EXPECT_EQ(prompts.calls[2].style, 16);
 
-    window->close();
-    EXPECT_FALSE(chart()->isVisible());
-}
-
-// As Japanese charts draw them: a rising candle white in a dark outline, a falling one dark
-// navy; prices that never go below zero keep the price axis at or above it.
-TEST_F(Window, TheChartDrawsJapaneseCandlesOverAnAxisFromZero) {
+    // Rising candles white in a dark outline, falling ones navy; the price axis from zero.
     PutRows({{"240517", 52000, 60000, 48000, 58000, 100, 0},
              {"240516", 50000, 56000, 0, 12000, 100, 0}});
-    window->ShowChart();
-    auto* chart = window->findChild<ChartWindow*>();
-    ASSERT_NE(chart, nullptr);
     QApplication::processEvents();
-    const QImage picture = chart->grab().toImage();
-    QChart* prices = chart->candles().chart();
-    const QChartView* view = chart->findChild<QChartView*>();
-    ASSERT_EQ(view->chart(), prices);
+    const QImage picture = chart()->grab().toImage();
+    QChart* prices = chart()->candles().chart();
+    const QChartView* view = chart()->findChild<QChartView*>();  // the price pane's
     const auto pixel = [&](qreal bar, qreal price) {
         const QPointF at = prices->mapToPosition({bar, price}, prices->series()[0]);
-        return view->mapTo(chart, view->mapFromScene(at));
+        return view->mapTo(chart(), view->mapFromScene(at));
     };
     EXPECT_EQ(picture.pixelColor(pixel(0, 31000)).name(), "#000080");
     QPoint inside = pixel(1, 55000);
@@ -512,6 +495,9 @@ TEST_F(Window, TheChartDrawsJapaneseCandlesOverAnAxisFromZero) {
     }
     EXPECT_EQ(picture.pixelColor(inside).name(), "#000000");
     EXPECT_EQ(qobject_cast<QValueAxis*>(prices->axes(Qt::Vertical)[0])->min(), 0);
+
+    window->close();
+    EXPECT_FALSE(chart()->isVisible());
 }
 
 // The window saves the bars the quote service served; the tool, given the same inputs, writes
