@@ -166,21 +166,17 @@ TEST(SettingsFile, EachFailureShowsOneMessage) {
         {"write fails when flushed", full.path(), Write, 102},
     };
     for (const auto& [name, settingsDir, call, number] : cases) {
+        SCOPED_TRACE(name);
         ScriptedPrompts prompts;
         qint32 ymdForm = 0;
         const QByteArray before = ReadBytes(zidodu::IniPath(settingsDir));
         FileSizeLimit limit(settingsDir == full.path() ? 8 : RLIM_INFINITY);
         EXPECT_FALSE(call == Ensure ? zidodu::EnsureIni(prompts, settingsDir, ymdForm)
                      : call == Read ? zidodu::ReadIni(prompts, settingsDir, ymdForm)
-                                    : zidodu::WriteIni(prompts, settingsDir, 1))
-            << name;
-        ASSERT_EQ(prompts.calls.size(), 1u) << name;
-        EXPECT_EQ(prompts.calls[0].text, CatalogueText(number).value()) << name;
-        EXPECT_EQ(prompts.calls[0].style, 64) << name;
-        EXPECT_EQ(prompts.calls[0].title, number == 102 ? QStringLiteral("初期化ファイル作成")
-                                                        : QStringLiteral("初期化ファイルの読み"))
-            << name;
-        EXPECT_EQ(ReadBytes(zidodu::IniPath(settingsDir)), before) << name;
+                                    : zidodu::WriteIni(prompts, settingsDir, 1));
+        const QString title = number == 102 ? "初期化ファイル作成" : "初期化ファイルの読み";
+        EXPECT_EQ(prompts.Shown(), QStringList{"64 " + title + ": " + *CatalogueText(number)});
+        EXPECT_EQ(ReadBytes(zidodu::IniPath(settingsDir)), before);
     }
 }
 
@@ -216,8 +212,7 @@ TEST(Startup, QtsButtonsReadInJapaneseAndMessagesComeFromTheCatalogue) {
 
     ScriptedPrompts prompts;  // the known numbers are seen in every other test
     zidodu::ShowMsg(prompts, 204, 16, QStringLiteral("任意"));
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].text, u"メッセージ番号に誤りがあります。");
+    EXPECT_EQ(prompts.Shown(true), QStringList{"メッセージ番号に誤りがあります。"});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <algorithm>
 #include <memory>
+#include <span>
 
 #include "core/page_builder.h"
 #include "parse/quote_table.h"
@@ -46,24 +47,15 @@ struct Fixture {
         complete = run.complete();
         return result;
     }
-    // Each box as "style title: text".
-    QStringList Boxes() const {
-        QStringList out;
-        for (const auto& c : prompts.calls) {
-            out << QStringLiteral("%1 %2: %3").arg(c.style).arg(c.title, c.text);
-        }
-        return out;
-    }
 };
 
 TEST(DownloadRun, AsksForTheRowsBehindThoseStoredUntilNoFurtherPage) {
     Fixture f;
-    f.server.Push(DailyPage(50, 1));
-    f.server.Push(DailyPage(50, 2, true, "\r\n"));
-    f.server.Push(DailyPage(20, 3, false, "\r"));
+    f.server.Push(
+        {DailyPage(50, 1), DailyPage(50, 2, true, "\r\n"), DailyPage(20, 3, false, "\r")});
     EXPECT_EQ(f.Run(), RunEnd::Succeeded);
     EXPECT_EQ(f.table->rowCount, 120);
-    EXPECT_EQ(f.Boxes(), QStringList());
+    EXPECT_EQ(f.prompts.Shown(), QStringList());
     const auto targets = f.server.targets();
     ASSERT_EQ(targets.size(), 3u);
     EXPECT_EQ(targets[0], "/t?c=2021&a=10&b=27&f=2024&d=1&e=5&g=d&s=7203&y=0&x=.csv");
@@ -109,14 +101,13 @@ TEST(DownloadRun, PagesThatStoreNoRowEndTheRun) {
         }
         EXPECT_EQ(f.Run(), c.rows ? RunEnd::Succeeded : RunEnd::Failed) << c.pages.last().data();
         EXPECT_EQ(f.table->rowCount, c.rows);
-        EXPECT_EQ(f.Boxes(), c.boxes);
+        EXPECT_EQ(f.prompts.Shown(), c.boxes);
         EXPECT_EQ(f.server.targets().size(), size_t(c.pages.size()));
         EXPECT_EQ(f.outOfOrder, c.outOfOrder);
-        EXPECT_TRUE(!c.rows || f.complete == c.boxes.isEmpty());  // a box: rows kept, incomplete
-        const auto rows = f.table->rawRows.begin();  // each date once, newest first
-        EXPECT_EQ(std::adjacent_find(rows, rows + c.rows,
-                                     [](auto& a, auto& b) { return a.ymd <= b.ymd; }),
-                  rows + c.rows);
+        // A box: rows kept, incomplete. The rows hold each date once, newest first.
+        EXPECT_TRUE(!c.rows || f.complete == c.boxes.isEmpty());
+        const auto rows = std::span(f.table->rawRows.data(), c.rows);
+        EXPECT_EQ(std::ranges::adjacent_find(rows, std::less_equal{}, &QuoteRow::ymd), rows.end());
     }
 }
 
@@ -157,7 +148,7 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
             }
             EXPECT_EQ(f.Run(), RunEnd::Failed);
             EXPECT_EQ(f.table->rowCount, 0);
-            const QStringList boxes = f.Boxes();
+            const QStringList boxes = f.prompts.Shown();
             EXPECT_EQ(boxes.mid(1), QStringList{k203});
             EXPECT_TRUE(boxes.value(0).startsWith(u"16 インターネット接続失敗!: ") &&
                         boxes.value(0).contains(QString::fromUtf16(c.says)))
@@ -170,11 +161,7 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
 TEST(MakeChartUrl, StepsBackByThePeriodsRangeAndJoinsEveryPieceInOrder) {
     using enum Period;
     const std::tuple<QString, int, Period, QDate, const char*> cases[] = {
-        {"7203&y=450",
-         1,
-         Daily,
-         {2004, 3, 15},
-         "c=2002&a=1&b=5&f=2004&d=3&e=15&g=d&s=7203%26y%3D450.t"},
+        {"72&y=45", 1, Daily, {2004, 3, 15}, "c=2002&a=1&b=5&f=2004&d=3&e=15&g=d&s=72%26y%3D45.t"},
         {"9999", 2, Weekly, {2004, 3, 15}, "c=1994&a=8&b=8&f=2004&d=3&e=15&g=w&s=9999.o"},
         {"é#%~", 0, Monthly, {2004, 2, 29}, "c=1974&a=2&b=28&f=2004&d=2&e=29&g=m&s=%C3%A9%23%25~"},
         {" 72 ", 7, Monthly, {2004, 3, 31}, "c=1974&a=3&b=31&f=2004&d=3&e=31&g=m&s=%2072%20.j"},

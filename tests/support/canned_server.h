@@ -70,6 +70,11 @@ public:
         std::lock_guard lock(mutex_);
         responses_.push_back({body.toStdString(), mode, status, type, retryAfter});
     }
+    void Push(std::initializer_list<QByteArray> pages) {  // normal answers, in order
+        for (const QByteArray& page : pages) {
+            Push(page);
+        }
+    }
 
     std::vector<QString> targets() const {
         std::lock_guard lock(mutex_);

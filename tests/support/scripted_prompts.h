@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -33,6 +34,16 @@ public:
     std::optional<QString> AskSaveFileName(const SaveDialogRequest& request) override {
         Record({Kind::SaveDialog, {}, 0, request.title, request});
         return fileNames.empty() ? std::nullopt : Take(fileNames);
+    }
+
+    // Each call as "style title: text", or as its text alone.
+    QStringList Shown(bool textOnly = false) const {
+        QStringList out;
+        for (const Call& c : calls) {
+            out << (textOnly ? c.text
+                             : QStringLiteral("%1 %2: %3").arg(c.style).arg(c.title, c.text));
+        }
+        return out;
     }
 
     std::vector<Call> calls;
