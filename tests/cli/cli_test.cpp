@@ -56,7 +56,6 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
     for (const auto& [arguments, named] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const auto run = RunTool(arguments, dir.path());
-        // One line: "ardentix-get: <reason>".
         EXPECT_TRUE(run.status == 2 && run.err.startsWith("ardentix-get: ") &&
                     run.err.contains(named) && run.err.count(u'\n') == 1)
             << run.status << run.err.toStdString();
@@ -91,16 +90,14 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
     EXPECT_EQ(alone.status, 0);
     EXPECT_EQ(alone.err, QString());
     EXPECT_EQ(ReadBytes(dir.filePath("out/zubW2008.csv")), alone.out);
+    const QString net = ": インターネット接続失敗!: " + service.host() + ": ";
     const QString said[] = {
         "ardentix-get: 1001: データ取得: この条件ではデータがありませんでした。\n"
         "ardentix-get: 1001: データ読込み: データ件数０でした。\n",
         "ardentix-get: NOTB: データ取得: この条件ではデータがありませんでした。\n",
-        "ardentix-get: EMPT: インターネット接続失敗!: " + service.host() +
-            ": 株価データ取得に失敗しました。\n",
-        "ardentix-get: TWOB: インターネット接続失敗!: " + service.host() +
-            ": 株価データ取得に失敗しました。\n",
-        "ardentix-get: HALF: インターネット接続失敗!: " + service.host() +
-            ": サーバーが応答の途中で",
+        "ardentix-get: EMPT" + net + "株価データ取得に失敗しました。\n",
+        "ardentix-get: TWOB" + net + "株価データ取得に失敗しました。\n",
+        "ardentix-get: HALF" + net + "サーバーが応答の途中で",
         "ardentix-get: 7208: ファイル作成: ファイル「out/zubW7208.csv」に書き込めませんでした: "
         "同じ名前のフォルダーがあります。\n",
     };
@@ -111,16 +108,15 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
 
     // Cut short by a page without a table after the first: the 50 rows before it are saved, as
     // the window lets them be saved, but the code counts as incomplete.
-    CannedServer cut;
-    cut.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html")));
-    cut.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/no_table.html")));
+    const QByteArray daily = ReadBytes(ARDENTIX_TEST_DATA "/daily_50.html");
+    CannedServer cut, repeating;
+    cut.Push({daily, ReadBytes(ARDENTIX_TEST_DATA "/no_table.html")});
     const auto incomplete = RunTool({"--host", cut.host(), "7203"}, dir.path());
     EXPECT_EQ(incomplete.status, 1);
     EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")).count("\r\n"), 50);
     EXPECT_TRUE(incomplete.err.endsWith("0 saved, 1 incomplete, 0 failed\n"));
     // A service that sends the same page at every offset: its rows once, said even when quiet.
-    CannedServer repeating;
-    repeating.Push(ReadBytes(QStringLiteral(ARDENTIX_TEST_DATA "/daily_50.html")));
+    repeating.Push(daily);
     const auto repeated = RunTool({"--quiet", "--host", repeating.host(), "7203"}, dir.path());
     EXPECT_EQ(repeated.status, 1);
     EXPECT_EQ(ReadBytes(dir.filePath("zubD7203.csv")).count("\r\n"), 50);
@@ -147,7 +143,9 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
     };
     enum Result { Full, OnTop, AsItWas, Refused };
     const QStringList none, kanji = {"--date-form", "kanji"};
-    const QStringList weekly = {"--period", "weekly"}, replace = {"--replace"};
+    const QStringList weekly = {"--period", "weekly"}, monthly = {"--period", "monthly"};
+    const QStringList replace = {"--replace"},
+                      scaled = {"--price-scale", "10", "--volume-scale", "1"};
     const struct {
         QStringList options, written, updated;
         const char* writtenAt;
@@ -174,10 +172,8 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         {none, none, none, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, "(565 rows, 65 new, 2"},
         {none, none, none, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, "(5 rows, 2 new, 1 r"},
         {none, none, none, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, "up to date (500 r"},
-        {none, none, none, "2024-05-17", 0, 0, "240517",
-         "\xEF\xBB\xBF"
-         "240517",
-         "2024-05-17", AsItWas, "up to date"},
+        {none, none, none, "2024-05-17", 0, 0, "240517", "\357\273\277240517", "2024-05-17",
+         AsItWas, "up to date"},  // a byte-order mark
         // A price differs where no split explains it; the file's newest week is not compared,
         // so a later page must be.
         {none, none, none, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Refused,
@@ -187,29 +183,11 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         // A newest row of a day the service has no row for (a Saturday) is not left behind.
         {none, none, none, "2024-05-10", 0, 0, "240510,", "240511,", "2024-05-17", Refused,
          "at 2024-05-11"},
-        {none,
-         none,
-         {"--price-scale", "10", "--volume-scale", "1"},
-         "2024-05-17",
-         0,
-         0,
-         "",
-         "",
-         "2024-05-17",
-         Refused,
+        {none, none, scaled, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
          "(written with --price-scale 1 --volume-scale 1000?)"},
         {none, none, kanji, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
          "written with --date-form yymmdd"},
-        {none,
-         weekly,
-         {"--period", "monthly"},
-         "2024-05-17",
-         0,
-         0,
-         "",
-         "",
-         "2024-05-17",
-         Refused,
+        {none, weekly, monthly, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
          "written with --period weekly"},
         {none, none, none, "2020-05-15", 0, 0, "", "", "2024-05-17", Refused,
          "ends on 2020-05-15, before the oldest row the service gives (2022-06-13)"},
@@ -261,12 +239,9 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
 TEST(CommandLine, UpdateRestatesTheFileForASplitSinceItWasWritten) {
     QuoteService service;
     QTemporaryDir dir;
-    const auto update = [&](const char* end, QStringList options = {}) {
-        return RunTool(options << "--quiet"
-                               << "--update"
-                               << "--host" << service.host() << "--end" << end << "--volume-scale"
-                               << "1"
-                               << "7203",
+    const auto update = [&](const char* end, const QStringList& options = {}) {
+        return RunTool(options + QStringList{"--quiet", "--update", "--host", service.host(),
+                                             "--end", end, "--volume-scale", "1", "7203"},
                        dir.path());
     };
     update("2020-01-10");

@@ -14,14 +14,8 @@ PageRow RawRow(const QString& cells) {
 
 PageRow PriceRow(const QString& date, qint64 open, qint64 high, qint64 low, qint64 close,
                  qint64 volume, qint64 adjClose) {
-    const QLocale c(QLocale::English);
-    return {date,
-            c.toString(open),
-            c.toString(high),
-            c.toString(low),
-            "<b>" + c.toString(close) + "</b>",
-            c.toString(volume),
-            c.toString(adjClose)};
+    const auto n = [](qint64 x) { return QLocale(QLocale::English).toString(x); };
+    return {date, n(open), n(high), n(low), "<b>" + n(close) + "</b>", n(volume), n(adjClose)};
 }
 
 QString KanjiDay(QDate date) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QStringEncoder>
 #include <memory>
 #include <tuple>
@@ -9,6 +8,7 @@
 #include "parse/date_rule.h"
 #include "parse/page_parser.h"
 #include "parse/page_parser_detail.h"
+#include "support/file_bytes.h"
 
 using namespace ardentix;
 using namespace ardentix::testing;
@@ -30,13 +30,10 @@ struct Download {
                       QDate(2024, 1, 5));
         return o.ok ? 0 : o.messageNumber;
     }
+    int Sample(const char* file, Period period = Period::Daily) {  // a page of tests/data
+        return Page(ReadBytes(QString(ARDENTIX_TEST_DATA "/") + file), period);
+    }
 };
-
-QByteArray Fixture(const char* name) {
-    QFile file(QStringLiteral(ARDENTIX_TEST_DATA "/") + QLatin1String(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return file.readAll();
-}
 
 // A row of December 2003, one cell replaced if asked.
 PageRow Dec(int day, QString PageRow::*cell = nullptr, const QString& text = {}) {
@@ -55,14 +52,14 @@ TEST(ParsePage, ReadsTheSamplePages) {
         {"monthly_last.html", Period::Monthly, 14, false, "031200", "021100"}};
     for (const auto& [file, period, rows, next, first, last] : cases) {
         Download run;
-        EXPECT_EQ(run.Page(Fixture(file), period), 0) << file;
+        EXPECT_EQ(run.Sample(file, period), 0) << file;
         EXPECT_EQ(run.table->rowCount, rows) << file;
         EXPECT_EQ(run.paging.hasNextPage, next) << file;
         EXPECT_EQ(run.table->rawRows[0].ymd, QLatin1String(first)) << file;
         EXPECT_EQ(run.table->rawRows[rows - 1].ymd, QLatin1String(last)) << file;
     }
     Download run;  // prices restated by adjusted close / close, halves to even
-    ASSERT_EQ(run.Page(Fixture("daily_50.html")), 0);
+    ASSERT_EQ(run.Sample("daily_50.html"), 0);
     EXPECT_EQ(run.table->rawRows[0],
               (QuoteRow{"031205", 991, 1031, 991, 1031, 157919, 1031, 1031}));
     // Ratio 1370/2741: 2752 -> 1375.498, 2755 -> 1376.997, 2734 -> 1366.501.
@@ -71,7 +68,7 @@ TEST(ParsePage, ReadsTheSamplePages) {
     // Ratio 1/2: 2909 -> 1454.5 and 2965 -> 1482.5.
     EXPECT_EQ(run.table->rawRows[49],
               (QuoteRow{"030929", 1454, 1482, 1451, 1472, 2289640, 1472, 2944}));
-    EXPECT_EQ(run.Page(Fixture("no_table.html")), 202);  // earlier pages' rows are kept
+    EXPECT_EQ(run.Sample("no_table.html"), 202);  // earlier pages' rows are kept
     EXPECT_EQ(run.table->rowCount, 50);
     EXPECT_FALSE(run.paging.hasNextPage);
 }

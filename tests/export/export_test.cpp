@@ -28,14 +28,11 @@ TEST(ExportBytes, WritesBothDateFormsInCodePage932) {
     EXPECT_EQ(ExportBytes(t, 0), QByteArray("240105,1234,1250,1220,1240,5000\r\n"
                                             "231200,-5,0,7,2147483647,0\r\n"
                                             ",1,2,3,4,1234567\r\n"));
-    // 年 = 94 4E, 月 = 8C 8E, 日 = 93 FA in code page 932; any form but 0 is the pattern.
-    EXPECT_EQ(ExportBytes(t, -1), QByteArray("24\x94\x4E"
-                                             "01\x8C\x8E"
-                                             "05\x93\xFA,1234,1250,1220,1240,5000\r\n"
-                                             "23\x94\x4E"
-                                             "12\x8C\x8E"
-                                             "00\x93\xFA,-5,0,7,2147483647,0\r\n"
-                                             "  \x94\x4E  \x8C\x8E  \x93\xFA,1,2,3,4,1234567\r\n"));
+    // 年 = \224N, 月 = \214\216, 日 = \223\372 in code page 932; any form but 0 is the pattern.
+    EXPECT_EQ(ExportBytes(t, -1),
+              QByteArray("24\224N01\214\21605\223\372,1234,1250,1220,1240,5000\r\n"
+                         "23\224N12\214\21600\223\372,-5,0,7,2147483647,0\r\n"
+                         "  \224N  \214\216  \223\372,1,2,3,4,1234567\r\n"));
     EXPECT_EQ(ExportBytes(t, 0, 2), QByteArray(",1,2,3,4,1234567\r\n"));
     EXPECT_EQ(ExportBytes(t, 0, 3), QByteArray());
     t.rawRows[1].ymd = QStringLiteral("23\u00e9200");  // no such character in code page 932

@@ -19,9 +19,7 @@ inline std::vector<QuoteRow> ExpectedDays(const quote_service::Listing& listing,
     std::vector<QuoteRow> rows;
     for (auto day = history.bars.rbegin(); day != history.bars.rend(); ++day) {
         const double ratio = double(day->adjClose) / day->close;
-        const auto restated = [ratio](qint32 price) {
-            return qint32(std::nearbyint(price * ratio));
-        };
+        const auto restated = [ratio](qint32 p) { return qint32(std::nearbyint(p * ratio)); };
         if (day->date >= start && day->date <= end) {
             rows.push_back({day->date.toString(QStringLiteral("yyMMdd")), restated(day->open),
                             restated(day->high), restated(day->low), restated(day->close),

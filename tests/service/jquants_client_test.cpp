@@ -25,9 +25,7 @@ struct FakeTime {
     }
 };
 
-std::string Key() {
-    return FakeJQuants::kKey;
-}
+const auto Key = [] { return std::string(FakeJQuants::kKey); };
 
 TEST(RateLimiter, SlidingWindowAndPenalty) {
     FakeTime time;

@@ -215,32 +215,27 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 200);
     // Failures: words in plain text, never the key.
     const QString wait = "J-Quants の回数制限のため、約%1秒後にもう一度ダウンロードしてください";
+    const QByteArray key = FakeJQuants::kKey;
     const struct {
-        const char* symbol;
+        const char *symbol, *env;
         QByteArray key;
-        int mode;
-        const char* env;
         Mode upstream;
-        int status;
+        int mode, status, requests;
         QString words;
-        int requests;
     } failures[] = {
-        {"7203.o", FakeJQuants::kKey, 0600, "", Mode::Normal, 500,
-         "J-Quants の株価は東京証券取引所の銘柄だけです", 0},
-        {"1301", "", 0, "", Mode::Normal, 500,
-         "J-Quants の API キーが設定されていません。" + keyFile + " に置いてください。", 0},
-        {"1301", FakeJQuants::kKey, 0644, "", Mode::Normal, 500,
-         "J-Quants の API キーのファイル " + keyFile +
-             " は他のユーザーも読めるため使いません。"
-             "chmod 600 " +
-             keyFile + " としてください。",
-         0},
-        {"1301", "wrong-key-93c1", 0600, "", Mode::Normal, 502,
+        {"7203.o", "", key, Mode::Normal, 0600, 500, 0,
+         "J-Quants の株価は東京証券取引所の銘柄だけです"},
+        {"1301", "", "", Mode::Normal, 0, 500, 0,
+         "J-Quants の API キーが設定されていません。" + keyFile + " に置いてください。"},
+        {"1301", "", key, Mode::Normal, 0644, 500, 0,
+         QString("J-Quants の API キーのファイル %1 は他のユーザーも読めるため使いません。"
+                 "chmod 600 %1 としてください。")
+             .arg(keyFile)},
+        {"1301", "", "wrong-key-93c1", Mode::Normal, 0600, 502, 1,
          "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
-         "ご利用のプランではこの期間の株価を取得できません。",
-         1},
-        {"1301", "", 0, FakeJQuants::kKey, Mode::Normal, 200, "", 1},
-        {"8697", FakeJQuants::kKey, 0600, "", Mode::RateLimitOnce, 503, wait.arg(7), 1},
+         "ご利用のプランではこの期間の株価を取得できません。"},
+        {"1301", key, "", Mode::Normal, 0, 200, 1, ""},
+        {"8697", "", key, Mode::RateLimitOnce, 0600, 503, 1, wait.arg(7)},
     };
     for (const auto& f : failures) {
         SCOPED_TRACE((f.symbol + (" " + f.key)).toStdString());
@@ -315,13 +310,9 @@ TEST(QuoteService, AnswersOnlyQueriesThatCarryItsSecret) {
         {service.host(), "7203", 1, Period::Daily, QDate(2020, 1, 6), QDate(2020, 3, 2)});
     QNetworkAccessManager manager;
     PageFetcher fetcher(manager);
-    for (const auto& [secret, page] : {std::pair{"", false},
-                                       {"s3cre", false},
-                                       {"s3cret0", false},
-                                       {"S3CRET", false},
-                                       {"s3cret", true}}) {
+    for (const QByteArray secret : {"", "s3cre", "s3cret0", "S3CRET", "s3cret"}) {
         fetcher.setExtraHeader(kSecretHeader, secret);
-        EXPECT_EQ(fetcher.Get(url).body.contains("</table>"), page) << secret;
+        EXPECT_EQ(fetcher.Get(url).body.contains("</table>"), secret == "s3cret") << secret.data();
     }
     // What listens on the port is this user's own, and no other user's.
     QFile sockets("/proc/net/tcp");
