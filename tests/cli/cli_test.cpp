@@ -142,6 +142,7 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
                                << "7203");
     };
     enum Result { Full, OnTop, AsItWas, Refused };
+    const char* may17 = "2024-05-17";
     const QStringList none, kanji = {"--date-form", "kanji"};
     const QStringList weekly = {"--period", "weekly"}, monthly = {"--period", "monthly"};
     const QStringList replace = {"--replace"},
@@ -154,7 +155,7 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         Result result;
         const char* said;
     } cases[] = {
-        {none, none, none, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, "(500 rows, 3 new, 1 r"},
+        {none, none, none, may17, 3, 0, "", "", may17, Full, "(500 rows, 3 new, 1 r"},
         // 000104 is newer than 991230; so is 300104 than 291230, and 270101 (the Friday after the
         // week of a run ending 2026-12-30) than 261225.
         {kanji, none, none, "2000-01-07", 4, 0, "", "", "2000-01-07", Full, "(500 rows, 4 new"},
@@ -163,49 +164,44 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         {weekly, none, none, "2026-12-30", 1, 0, "", "", "2026-12-30", Full, "(500 rows, 1 new"},
         // Written on a Wednesday: its newest bar held three days of the week, now five. And
         // during trading hours: its newest day's figures were not yet the day's.
-        {weekly, none, none, "2024-05-15", 0, 0, "", "", "2024-05-17", Full, "(500 rows, 1 new"},
-        {none, none, none, "2024-05-17", 0, 0, "240517,", "240517,1", "2024-05-17", Full,
+        {weekly, none, none, "2024-05-15", 0, 0, "", "", may17, Full, "(500 rows, 1 new"},
+        {none, none, none, may17, 0, 0, "240517,", "240517,1", may17, Full,
          "(500 rows, 1 new, 1 request)"},
         // Neither the date form nor the period given: both are the file's own.
-        {none, kanji, none, "2024-05-17", 3, 0, "", "", "2024-05-17", Full, "(500 rows, 3 new"},
-        {none, weekly, none, "2024-05-10", 0, 0, "", "", "2024-05-17", OnTop, "(501 rows, 1 new"},
-        {none, none, none, "2024-02-16", 0, 0, "", "", "2024-05-17", OnTop, "(565 rows, 65 new, 2"},
-        {none, none, none, "2024-05-17", 2, 3, "", "", "2024-05-17", OnTop, "(5 rows, 2 new, 1 r"},
-        {none, none, none, "2024-05-17", 0, 0, "", "", "2024-05-10", AsItWas, "up to date (500 r"},
-        {none, none, none, "2024-05-17", 0, 0, "240517", "\357\273\277240517", "2024-05-17",
-         AsItWas, "up to date"},  // a byte-order mark
+        {none, kanji, none, may17, 3, 0, "", "", may17, Full, "(500 rows, 3 new"},
+        {none, weekly, none, "2024-05-10", 0, 0, "", "", may17, OnTop, "(501 rows, 1 new"},
+        {none, none, none, "2024-02-16", 0, 0, "", "", may17, OnTop, "(565 rows, 65 new, 2"},
+        {none, none, none, may17, 2, 3, "", "", may17, OnTop, "(5 rows, 2 new, 1 r"},
+        {none, none, none, may17, 0, 0, "", "", "2024-05-10", AsItWas, "up to date (500 r"},
+        {none, none, none, may17, 0, 0, "240517", "\357\273\277240517", may17, AsItWas,
+         "up to date"},  // a byte-order mark
         // A price differs where no split explains it; the file's newest week is not compared,
         // so a later page must be.
-        {none, none, none, "2024-05-17", 0, 0, "240513,", "240513,9", "2024-05-17", Refused,
+        {none, none, none, may17, 0, 0, "240513,", "240513,9", may17, Refused,
          "differs from the service's rows at 2024-05-13: the file is left"},
-        {weekly, none, none, "2023-06-09", 0, 0, "230602,", "230602,9", "2024-05-17", Refused,
+        {weekly, none, none, "2023-06-09", 0, 0, "230602,", "230602,9", may17, Refused,
          "at 2023-06-02"},
         // A newest row of a day the service has no row for (a Saturday) is not left behind.
-        {none, none, none, "2024-05-10", 0, 0, "240510,", "240511,", "2024-05-17", Refused,
+        {none, none, none, "2024-05-10", 0, 0, "240510,", "240511,", may17, Refused,
          "at 2024-05-11"},
-        {none, none, scaled, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
+        {none, none, scaled, may17, 0, 0, "", "", may17, Refused,
          "(written with --price-scale 1 --volume-scale 1000?)"},
-        {none, none, kanji, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
-         "written with --date-form yymmdd"},
-        {none, weekly, monthly, "2024-05-17", 0, 0, "", "", "2024-05-17", Refused,
+        {none, none, kanji, may17, 0, 0, "", "", may17, Refused, "written with --date-form yymmdd"},
+        {none, weekly, monthly, may17, 0, 0, "", "", may17, Refused,
          "written with --period weekly"},
-        {none, none, none, "2020-05-15", 0, 0, "", "", "2024-05-17", Refused,
+        {none, none, none, "2020-05-15", 0, 0, "", "", may17, Refused,
          "ends on 2020-05-15, before the oldest row the service gives (2022-06-13)"},
-        {none, kanji, replace, "2020-05-15", 0, 0, "", "", "2024-05-17", Full,
-         "the old file is kept as "},
-        {none, none, none, nullptr, 0, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new, 10 r"},
-        {kanji, none, none, "2024-05-17", 500, 0, "", "", "2024-05-17", Full, "(500 rows, 500 new"},
-        {none, none, none, "2024-05-17", 0, 0, "\r\n240513", "\n240513", "2024-05-17", Refused,
-         "line 4:"},
-        {none, none, none, "2024-05-17", 0, 0, "240517,", "240517,0,", "2024-05-17", Refused,
-         "line 1: not a"},
-        {none, none, none, "2024-05-17", 0, 0, "240516,", "240517,", "2024-05-17", Refused,
-         "line 2: not"},
+        {none, kanji, replace, "2020-05-15", 0, 0, "", "", may17, Full, "the old file is kept as "},
+        {none, none, none, nullptr, 0, 0, "", "", may17, Full, "(500 rows, 500 new, 10 r"},
+        {kanji, none, none, may17, 500, 0, "", "", may17, Full, "(500 rows, 500 new"},
+        {none, none, none, may17, 0, 0, "\r\n240513", "\n240513", may17, Refused, "line 4:"},
+        {none, none, none, may17, 0, 0, "240517,", "240517,0,", may17, Refused, "line 1: not a"},
+        {none, none, none, may17, 0, 0, "240516,", "240517,", may17, Refused, "line 2: not"},
         // 24年05月16日 in code page 932 below a yymmdd date.
-        {none, none, none, "2024-05-17", 0, 0, "240516,", "24\224N05\214\21616\223\372,",
-         "2024-05-17", Refused, "line 2: its date is not in the form of line 1"},
-        {kanji, none, none, "2024-05-17", 0, 0, "\224N05\214\21616", "x05\214\21616", "2024-05-17",
-         Refused, "line 2:"},  // 24x05月16日: nine characters, but no kanji date
+        {none, none, none, may17, 0, 0, "240516,", "24\224N05\214\21616\223\372,", may17, Refused,
+         "line 2: its date is not in the form of line 1"},
+        {kanji, none, none, may17, 0, 0, "\224N05\214\21616", "x05\214\21616", may17, Refused,
+         "line 2:"},  // 24x05月16日: nine characters, but no kanji date
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);

@@ -14,6 +14,7 @@
 #include "retrieval/download_run.h"
 #include "retrieval/gateway_access.h"
 #include "retrieval/page_fetcher.h"
+#include "support/file_bytes.h"
 #include "support/program_run.h"
 #include "support/quote_service.h"
 #include "support/scripted_prompts.h"
@@ -24,6 +25,15 @@ using namespace ardentix::testing;
 using namespace std::chrono_literals;
 
 namespace {
+
+// `bytes` (none: no file) in a file readable as `mode` says.
+void PutFile(const QString& path, const QByteArray& bytes, int mode) {
+    QFile::remove(path);
+    if (!bytes.isEmpty()) {
+        WriteBytes(path, bytes);
+    }
+    ::chmod(QFile::encodeName(path).constData(), mode);
+}
 
 struct Walk {
     std::unique_ptr<QuoteTable> table = std::make_unique<QuoteTable>();
@@ -40,10 +50,7 @@ Walk WalkPages(const QuoteService& service, ChartQuery query) {
     Walk walk;
     query.host = service.host();
     RunHooks hooks;
-    hooks.pageAccepted = [&walk](int) {
-        ++walk.pages;
-        return true;
-    };
+    hooks.pageAccepted = [&walk](int) { return ++walk.pages > 0; };  // each page taken
     walk.end = DownloadRun(*walk.table, walk.paging, fetcher, prompts).Execute(query, hooks);
     return walk;
 }
@@ -101,14 +108,7 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     FakeJQuants fake;
     const QTemporaryDir dir;
     const QString keyFile = dir.filePath("key");
-    const auto writeKey = [&keyFile](const QByteArray& key, int mode) {
-        QFile::remove(keyFile);
-        QFile file(keyFile);
-        ASSERT_TRUE(key.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(key) > 0));
-        file.close();
-        ::chmod(QFile::encodeName(keyFile).constData(), mode);
-    };
-    writeKey(FakeJQuants::kKey, 0600);
+    PutFile(keyFile, FakeJQuants::kKey, 0600);
     QDateTime now(QDate(2024, 5, 24), QTime(10, 0), Qt::UTC);  // the free plan's delay
     QStringList log;
     std::mutex logged;
@@ -239,7 +239,7 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     };
     for (const auto& f : failures) {
         SCOPED_TRACE((f.symbol + (" " + f.key)).toStdString());
-        writeKey(f.key, f.mode);
+        PutFile(keyFile, f.key, f.mode);
         qputenv("JQUANTS_API_KEY", f.env);
         fake.mode = f.upstream;
         const int before = fake.requests();
@@ -261,7 +261,7 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     EXPECT_EQ(WalkPages(second, daily(QDate(2024, 3, 7))).table->rowCount, 7);
     EXPECT_EQ(fake.requests(), failed);
     // A key "file" that is a pipe is refused at once, not waited on for a writer.
-    writeKey({}, 0);
+    PutFile(keyFile, {}, 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(keyFile).constData(), 0600), 0);
     EXPECT_EQ(
         QString::fromStdString(ask("4063", QDate(2024, 3, 6))->body),
@@ -343,18 +343,11 @@ TEST(QuoteService, SecretFileIsMadePrivateAndRefusedWhenNot) {
     EXPECT_EQ(quote_service::LoadOrMakeSecret(made, &error), secret);
     const struct {
         QByteArray text;
-        QFile::Permissions mode;
-    } refused[] = {{"abc", QFile::ReadOwner | QFile::ReadGroup},
-                   {"abc", QFile::ReadOwner | QFile::ReadOther},
-                   {"two words", QFile::ReadOwner},
-                   {" \n", QFile::ReadOwner}};
+        int mode;
+    } refused[] = {{"abc", 0440}, {"abc", 0404}, {"two words", 0400}, {" \n", 0400}};
     for (const auto& [text, mode] : refused) {
         const QString path = dir.filePath("refused");
-        QFile::remove(path);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-        file.close();
-        file.setPermissions(mode);
+        PutFile(path, text, mode);
         error.clear();
         EXPECT_FALSE(quote_service::LoadOrMakeSecret(path, &error)) << text.data();
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
