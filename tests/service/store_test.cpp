@@ -55,6 +55,9 @@ TEST(StoreHistory, WholeYenHalvesToEvenAndClosesAdjustedOnceForLaterSplits) {
         const QString page = QStringDecoder("EUC-JP").decode(HistoryPageFor(query, history, 50));
         EXPECT_THAT(page.toStdString(), HasSubstr(row));
     }
+    UpstreamBar broken = Day(4, 2441);  // a close missing from a traded day: no bar
+    broken.close.reset();
+    EXPECT_TRUE(HistoryFromStore({broken}, QDate(2024, 3, 6)).bars.empty());
     const std::tuple<double, int, int> ratios[] = {
         {0.5, 1, 2}, {0.333333, 1, 3}, {2, 2, 1}, {0.952381, 20, 21}, {0.2, 1, 5}};
     for (const auto& [factor, before, after] : ratios) {
