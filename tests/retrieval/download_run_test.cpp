@@ -35,8 +35,7 @@ struct Fixture {
     std::unique_ptr<QuoteTable> table = std::make_unique<QuoteTable>();
     PagingState paging;
     QString host = server.host();
-    bool outOfOrder = false;
-    bool complete = false;
+    bool outOfOrder = false, complete = false;
 
     RunEnd Run() {
         const QDate end(2024, 1, 5);

@@ -77,9 +77,8 @@ TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
         expected.resize(std::min<size_t>(expected.size(), 500));
         EXPECT_EQ(walk.end, RunEnd::Succeeded);
         EXPECT_EQ(walk.pages, int(expected.size() + 49) / 50);
-        EXPECT_EQ(std::vector(walk.table->rawRows.begin(),
-                              walk.table->rawRows.begin() + walk.table->rowCount),
-                  expected);
+        const auto rows = std::span(walk.table->rawRows.data(), walk.table->rowCount);
+        EXPECT_EQ(std::vector(rows.begin(), rows.end()), expected);
         EXPECT_EQ(walk.paging.pageBytes.contains("colspan"), c.notice);
     }
     // 7203 splits 1:2 on 9 July 2020 and 2:3 on 18 June 2012.
@@ -142,11 +141,10 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
         const auto& row = walk.table->rawRows[i];
         const double factor = bar.date < QDate(2024, 2, 29) ? 0.5 : 1;
         EXPECT_EQ(row.ymd, bar.date.toString("yyMMdd"));
-        for (const auto& [got, raw] : {std::pair(row.open, *bar.open),
-                                       {row.high, *bar.high},
-                                       {row.low, *bar.low},
-                                       {row.close, *bar.close}}) {
-            EXPECT_LE(std::abs(got - std::nearbyint(raw * factor)), 1) << i;
+        const qint32 got[] = {row.open, row.high, row.low, row.close};
+        const double raw[] = {*bar.open, *bar.high, *bar.low, *bar.close};
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_LE(std::abs(got[k] - std::nearbyint(raw[k] * factor)), 1) << i;
         }
     }
     for (const Period period : {Period::Daily, Period::Weekly, Period::Monthly}) {  // warm

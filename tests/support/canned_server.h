@@ -103,8 +103,7 @@ private:
         return r;
     }
 
-    // True when the server is ending.
-    bool Wait(std::chrono::milliseconds time) {
+    bool Wait(std::chrono::milliseconds time) {  // true when the server is ending
         std::unique_lock lock(mutex_);
         return wake_.wait_for(lock, time, [this] { return stopping_; });
     }

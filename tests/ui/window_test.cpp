@@ -105,7 +105,6 @@ protected:
     // received, or more.
     void DuringRun(int rows, size_t asked, std::function<void()> probe) {
         auto* timer = new QTimer(window.get());
-        timer->setInterval(0);
         QObject::connect(timer, &QTimer::timeout, window.get(), [=, this] {
             if (window->IsBusy() && window->quoteTable().rowCount >= rows &&
                 server.targets().size() >= asked) {
@@ -162,9 +161,8 @@ TEST_F(Window, SettingsFailureShowsOneBoxAndNoWindow) {
     EXPECT_EQ(Open(dir.filePath("plain/sub")), nullptr);
     EXPECT_EQ(Open(exports.path()), nullptr);
     EXPECT_EQ(prompts.Shown(true), (QStringList{*CatalogueText(102), *CatalogueText(103)}));
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        EXPECT_EQ(qobject_cast<frmMain*>(widget), nullptr);
-    }
+    EXPECT_TRUE(std::ranges::none_of(QApplication::topLevelWidgets(),
+                                     [](QWidget* w) { return qobject_cast<frmMain*>(w); }));
 }
 
 TEST_F(Window, ScaleListsRedrawTheListFromTheRawRows) {
@@ -184,8 +182,7 @@ TEST_F(Window, ScaleListsRedrawTheListFromTheRawRows) {
     EXPECT_NE(W<QTreeWidget>("lvR")->topLevelItem(0)->textAlignment(1) & Qt::AlignRight, 0);
     EXPECT_EQ(Text("lblMei"), QStringLiteral(" 7203 東京 ディリー"));
 
-    // The edited code and period are read as they stand at the redraw.
-    TypeCode("1234");
+    TypeCode("1234");  // the edited code and period are read as they stand at the redraw
     W<QRadioButton>("optG_2")->setChecked(true);
     W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
     EXPECT_EQ(Line(0), (L{"02年03月15日", "123", "125", "120", "124", "1,235"}));
@@ -255,8 +252,7 @@ TEST_F(Window, SavesTheListAskingBeforeReplacingAndKeepingWhatAFailedWriteWouldL
     }
     EXPECT_EQ(calls, "MQQSSQSM");
     EXPECT_EQ(prompts.calls[7].style, 16);
-    EXPECT_EQ(Text("lblCount"), QStringLiteral("ファイル作成失敗"));
-    EXPECT_EQ(W<QLineEdit>("txtFile")->text(), existing);
+    EXPECT_EQ(Text("lblCount") + W<QLineEdit>("txtFile")->text(), "ファイル作成失敗" + existing);
     EXPECT_EQ(ReadBytes(existing), saved);
 }
 
@@ -328,9 +324,8 @@ TEST_F(Window, ClosedDuringAStalledRequestTheProgramEnds) {
         EXPECT_TRUE(QApplication::exec() == 0 && prompts.calls.empty());
     } else {
         qputenv("ARDENTIX_CLOSING", "1");
-        const auto run =
-            RunProgram(QCoreApplication::applicationFilePath(),
-                       {"--gtest_filter=*ClosedDuringAStalledRequest*"}, {}, {}, 20000);
+        const auto run = RunProgram(QCoreApplication::applicationFilePath(),
+                                    {"--gtest_filter=*ClosedDuring*"}, {}, {}, 20000);
         qunsetenv("ARDENTIX_CLOSING");
         EXPECT_TRUE(run.status == 0 && run.out.contains("[  PASSED  ] 1 test")) << run.out.data();
     }
