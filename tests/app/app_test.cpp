@@ -151,9 +151,8 @@ TEST(SettingsFile, EachFailureShowsOneMessage) {
     WriteBytes(dir.filePath("plain"), "x");
     ASSERT_TRUE(QDir(iniIsDir.path()).mkdir("mervo.ini"));
     WriteBytes(zidodu::IniPath(malformed.path()), "*Corvalin\r\nYMDFORM=abc\r\n");
-    for (const QTemporaryDir* d : {&readOnly, &full}) {
-        WriteBytes(zidodu::IniPath(d->path()), zidodu::IniBytes(0));
-    }
+    WriteBytes(zidodu::IniPath(readOnly.path()), zidodu::IniBytes(0));
+    WriteBytes(zidodu::IniPath(full.path()), zidodu::IniBytes(0));
     ASSERT_TRUE(QFile::setPermissions(zidodu::IniPath(readOnly.path()), QFileDevice::ReadOwner));
     enum Call { Ensure, Read, Write };
     const std::tuple<const char*, QString, Call, int> cases[] = {

@@ -35,12 +35,10 @@ struct Download {
     }
 };
 
-// A row of December 2003, one cell replaced if asked.
-PageRow Dec(int day, QString PageRow::*cell = nullptr, const QString& text = {}) {
+// A row of December 2003, one cell replaced if asked (an empty raw leaves the cells as they are).
+PageRow Dec(int day, QString PageRow::*cell = &PageRow::raw, const QString& text = {}) {
     PageRow row = PriceRow(KanjiDay(QDate(2003, 12, day)), 101, 103, 99, 100, 12000, 100);
-    if (cell) {
-        row.*cell = text;
-    }
+    row.*cell = text;
     return row;
 }
 

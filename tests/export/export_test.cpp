@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "export/chart_series.h"
 #include "export/export_writer.h"
@@ -87,9 +88,7 @@ TEST(ChartBars, FollowTheListedRowsOldestFirst) {
         const auto bars = ChartBars(rows, period);
         ASSERT_EQ(bars.size(), 4u);
         QStringList got;
-        for (const ChartBar& bar : bars) {
-            got << bar.label;
-        }
+        std::ranges::transform(bars, std::back_inserter(got), &ChartBar::label);
         EXPECT_EQ(got, labels);
         EXPECT_EQ(bars[3].tip,
                   "24年05月17日\n開始値 1,234\n高値 1,250\n安値 1,200\n終値 1,245\n"

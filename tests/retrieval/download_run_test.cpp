@@ -142,9 +142,7 @@ TEST(DownloadRun, TransportFailuresShowTheirOwnDescriptionAndDiscardEarlierRows)
             f.fetcher.setDeadlineMs(1000);
             f.server.Push(DailyPage(50, 2, false) + QByteArray(30000, ' '), c.mode);
             f.table->rowCount = 50;  // rows of earlier pages
-            if (c.port) {
-                f.host = QStringLiteral("127.0.0.1:%1").arg(c.port);
-            }
+            f.host = c.port ? QStringLiteral("127.0.0.1:%1").arg(c.port) : f.host;
             EXPECT_EQ(f.Run(), RunEnd::Failed);
             EXPECT_EQ(f.table->rowCount, 0);
             const QStringList boxes = f.prompts.Shown();

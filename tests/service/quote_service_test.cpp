@@ -49,9 +49,8 @@ Walk WalkPages(const QuoteService& service, ChartQuery query) {
     ScriptedPrompts prompts;
     Walk walk;
     query.host = service.host();
-    RunHooks hooks;
-    hooks.pageAccepted = [&walk](int) { return ++walk.pages > 0; };  // each page taken
-    walk.end = DownloadRun(*walk.table, walk.paging, fetcher, prompts).Execute(query, hooks);
+    walk.end = DownloadRun(*walk.table, walk.paging, fetcher, prompts)
+                   .Execute(query, {{}, [&walk](int) { return ++walk.pages > 0; }});
     return walk;
 }
 
@@ -205,9 +204,8 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
     // Two asks for a cold code while J-Quants holds its answer: one request between them.
     fake.holding = true;
     httplib::Client cold("127.0.0.1", second.port());
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 503);
-    }
+    EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 503);
+    EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 503);
     EXPECT_EQ(fake.requests() - before, 2);
     fake.holding = false;  // and its history lands before the next upstream answer is set
     EXPECT_EQ(cold.Get("/t?c=2024&a=1&b=1&f=2024&d=3&e=6&g=d&s=6501&y=0&x=.csv")->status, 200);
@@ -313,9 +311,7 @@ TEST(QuoteService, AnswersOnlyQueriesThatCarryItsSecret) {
         EXPECT_EQ(fetcher.Get(url).body.contains("</table>"), secret == "s3cret") << secret.data();
     }
     // What listens on the port is this user's own, and no other user's.
-    QFile sockets("/proc/net/tcp");
-    ASSERT_TRUE(sockets.open(QIODevice::ReadOnly));
-    const QByteArray table = sockets.readAll();
+    const QByteArray table = ReadBytes("/proc/net/tcp");
     EXPECT_TRUE(OnlyUserListensOn(table, service.port(), getuid()));
     EXPECT_FALSE(OnlyUserListensOn(table, service.port(), getuid() + 1));
     EXPECT_FALSE(OnlyUserListensOn(table, 0, getuid()));
@@ -335,14 +331,11 @@ TEST(QuoteService, SecretFileIsMadePrivateAndRefusedWhenNot) {
     const auto secret = quote_service::LoadOrMakeSecret(made, &error);
     ASSERT_TRUE(secret) << error.toStdString();
     EXPECT_EQ(secret->size(), 64u);
-    struct stat status {};
-    EXPECT_EQ(stat(QFile::encodeName(made).constData(), &status) == 0 ? status.st_mode & 0777 : 0,
-              0600u);
+    EXPECT_EQ(QFile::permissions(made),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);  // 0600
     EXPECT_EQ(quote_service::LoadOrMakeSecret(made, &error), secret);
-    const struct {
-        QByteArray text;
-        int mode;
-    } refused[] = {{"abc", 0440}, {"abc", 0404}, {"two words", 0400}, {" \n", 0400}};
+    const std::pair<QByteArray, int> refused[] = {
+        {"abc", 0440}, {"abc", 0404}, {"two words", 0400}, {" \n", 0400}};
     for (const auto& [text, mode] : refused) {
         const QString path = dir.filePath("refused");
         PutFile(path, text, mode);

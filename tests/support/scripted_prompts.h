@@ -40,8 +40,7 @@ public:
     QStringList Shown(bool textOnly = false) const {
         QStringList out;
         for (const Call& c : calls) {
-            out << (textOnly ? c.text
-                             : QStringLiteral("%1 %2: %3").arg(c.style).arg(c.title, c.text));
+            out << (textOnly ? c.text : QString("%1 %2: %3").arg(c.style).arg(c.title, c.text));
         }
         return out;
     }

@@ -22,6 +22,7 @@
 #include <QtCharts/QCandlestickSet>
 #include <QtCharts/QChartView>
 #include <QtCharts/QValueAxis>
+#include <algorithm>
 #include <functional>
 #include <span>
 
@@ -85,9 +86,8 @@ protected:
     }
     void PutRows(std::initializer_list<QuoteRow> rows) {
         window->quoteTable().Clear();
-        for (const QuoteRow& row : rows) {
-            window->quoteTable().rawRows[window->quoteTable().rowCount++] = row;
-        }
+        std::ranges::copy(rows, window->quoteTable().rawRows.begin());
+        window->quoteTable().rowCount = int(rows.size());
         window->ShowList();
     }
 
@@ -453,8 +453,7 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     QChart* prices = chart()->candles().chart();
     const QChartView* view = chart()->findChild<QChartView*>();  // the price pane's
     const auto pixel = [&](qreal bar, qreal price) {
-        const QPointF at = prices->mapToPosition({bar, price}, prices->series()[0]);
-        return view->mapTo(chart(), view->mapFromScene(at));
+        return view->mapTo(chart(), view->mapFromScene(prices->mapToPosition({bar, price})));
     };
     EXPECT_EQ(picture.pixelColor(pixel(0, 31000)).name(), "#000080");
     QPoint inside = pixel(1, 55000);
