@@ -42,17 +42,20 @@ public:
     std::atomic<Mode> mode = Mode::Normal;
     std::atomic<bool> holding = false;  // requests wait (counted) until it is false again
 
-    // Over TLS when given a certificate and its key.
-    explicit FakeJQuants(const QString& cert = {}, const QString& key = {}) {
+    // Over TLS when given a certificate and its key; on a free port unless one is given (port()
+    // is -1 when that one cannot be had).
+    explicit FakeJQuants(const QString& cert = {}, const QString& key = {}, int port = 0) {
         server_ = cert.isEmpty() ? std::make_unique<httplib::Server>()
                                  : std::make_unique<httplib::SSLServer>(cert.toStdString().c_str(),
                                                                         key.toStdString().c_str());
         scheme_ = cert.isEmpty() ? "http" : "https";
         server_->Get("/v2/equities/bars/daily",
                      [this](const auto& req, auto& res) { Answer(req, res); });
-        port_ = server_->bind_to_any_port("127.0.0.1");
+        port_ = port == 0                                  ? server_->bind_to_any_port("127.0.0.1")
+                : server_->bind_to_port("127.0.0.1", port) ? port
+                                                           : -1;
         thread_ = std::thread([this] { server_->listen_after_bind(); });
-        while (!server_->is_running()) {
+        while (port_ > 0 && !server_->is_running()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -63,6 +66,7 @@ public:
     }
 
     QString url() const { return QStringLiteral("%1://127.0.0.1:%2/v2").arg(scheme_).arg(port_); }
+    int port() const { return port_; }
     int requests() const { return requests_; }
     bool allAskedForGzip() const { return allGzip_; }
 

@@ -38,6 +38,7 @@ std::unique_ptr<JQuantsGateway> OpenGateway(const ServiceOptions& options) {
     settings.client.keyPlace = options.keyFile;
     settings.perMinute = options.rate;
     settings.rowsPerPage = options.rowsPerPage;
+    settings.log = PrintError;  // under the name the program was started by
     return std::make_unique<JQuantsGateway>(std::move(settings), std::move(store.value));
 }
 
