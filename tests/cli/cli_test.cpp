@@ -51,8 +51,7 @@ TEST(CommandLine, RefusesBadUsageWithStatusTwoNamingTheOption) {
         {{"--codes-from", "page.html"}, "line 2: \"xxxxxxxxxxxxxxxxxxxx…\""},  // not all 65
         {{"--out", ".", "7203"}, "--out: \".\""},
         {{"--out", "/proc/x.csv", "7203"}, "--out: cannot write \"/proc/x.csv\""},  // no new file
-        {{"--out", "page.html/x.csv", "7203"}, "folder of \"page.html/x.csv\""},
-    };
+        {{"--out", "page.html/x.csv", "7203"}, "folder of \"page.html/x.csv\""}};
     for (const auto& [arguments, named] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const auto run = RunTool(arguments, dir.path());
@@ -76,8 +75,7 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
                "\xEF\xBB\xBF# list\n7204\r\n\n  2008  # comment\n1001\nNOTB\nEMPT\n７２０４\n");
     const QStringList options = {"--market=osaka", "--period=weekly", "--end=2024-05-17",
                                  "--date-form=kanji", "--host=" + service.host()};
-    // A folder where 7208's file should go: it cannot be written.
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("out/zubW7208.csv")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("out/zubW7208.csv")));  // 7208's file cannot be written
     const auto run = RunTool(
         QStringList{"7206", "--codes-from=list", "TWOB", "HALF", "7208", "--out-dir=out"} + options,
         dir.path());
@@ -98,13 +96,11 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
         "ardentix-get: TWOB" + net + "株価データ取得に失敗しました。\n",
         "ardentix-get: HALF" + net + "サーバーが応答の途中で",
         "ardentix-get: 7208: ファイル作成: ファイル「out/zubW7208.csv」に書き込めませんでした: "
-        "同じ名前のフォルダーがあります。\n",
-    };
+        "同じ名前のフォルダーがあります。\n"};
     for (const QString& s : said) {
         EXPECT_TRUE(run.err.contains(s)) << s.toStdString() << run.err.toStdString();
     }
     EXPECT_TRUE(run.err.endsWith("ardentix-get: 3 saved, 6 failed\n"));
-
     // Cut short by a page without a table after the first: the 50 rows before it are saved, as
     // the window lets them be saved, but the code counts as incomplete.
     const QByteArray daily = ReadBytes(ARDENTIX_TEST_DATA "/daily_50.html");
@@ -132,7 +128,7 @@ TEST(CommandLine, SavesAWatchListGoingOnPastFailedCodes) {
 // then updated up to `end` with the options and `updated`. The result is the full download up
 // to `end`, the new rows on top of the file, or the file as it was: up to date (status 0), or
 // refused (status 1) because it cannot be read or joined.
-TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
+TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLackAndRestatingForSplits) {
     QuoteService service;
     QTemporaryDir dir;
     const QString file = dir.filePath("saved.csv");
@@ -214,9 +210,9 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
         }
         run(c.options + c.written, c.end, dir.filePath("made/full.csv"));  // the folder made
         const QByteArray full = ReadBytes(dir.filePath("made/full.csv"));
-        const auto update = run(QStringList{"--update"} << c.options + c.updated, c.end, file);
-        EXPECT_EQ(update.status, c.result == Refused ? 1 : 0);
-        EXPECT_TRUE(update.err.contains(c.said)) << update.err.toStdString();
+        const auto updated = run(QStringList{"--update"} << c.options + c.updated, c.end, file);
+        EXPECT_EQ(updated.status, c.result == Refused ? 1 : 0);
+        EXPECT_TRUE(updated.err.contains(c.said)) << updated.err.toStdString();
         const QByteArray top = full.left(full.indexOf(saved.left(saved.indexOf('\n') + 1))) + saved;
         EXPECT_EQ(ReadBytes(file), c.result == Full ? full : c.result == OnTop ? top : saved);
         const QStringList backups = QDir(dir.path()).entryList({"saved.csv.*.bak"});
@@ -226,14 +222,9 @@ TEST(CommandLine, UpdatesSavedFilesAskingOnlyForThePagesTheyLack) {
             QFile::remove(dir.filePath(backup));
         }
     }
-}
-
-// 7203 splits 1:2 on 9 July 2020. A file that reaches back past what one download gives keeps
-// every row across the split: the service's rows where it has them, older rows restated by the
-// page's own factor, as the generated history restates them to within a yen.
-TEST(CommandLine, UpdateRestatesTheFileForASplitSinceItWasWritten) {
-    QuoteService service;
-    QTemporaryDir dir;
+    // 7203 splits 1:2 on 9 July 2020. A file that reaches back past what one download gives keeps
+    // every row across the split: the service's rows where it has them, older rows restated by
+    // the page's own factor, as the generated history restates them to within a yen.
     const auto update = [&](const char* end, const QStringList& options = {}) {
         return RunTool(options + QStringList{"--quiet", "--update", "--host", service.host(),
                                              "--end", end, "--volume-scale", "1", "7203"},
@@ -288,24 +279,20 @@ TEST(CommandLine, RetriesOnceWhenTheServiceAsksToWaitAndSaysWhenRowsAreOld) {
 
 // A saved page parsed alone, behind the rows stored before it.
 TEST(CommandLine, ParsesASavedPage) {
-    const struct {
-        const char *file, *rowsBefore;
-        int status, lines;
-        const char *firstLine, *said;
-    } cases[] = {
+    // The page, the rows stored before it; the status, the lines written, the first, what is said.
+    const std::tuple<const char*, const char*, int, int, const char*, const char*> cases[] = {
         {"daily_50.html", "0", 0, 50, "031205,991,1031,991,1031,157919\r\n", "page: yes\n"},
         {"daily_50.html", "480", 0, 20, "031205,", "next page: yes\n"},
         {"daily_50.html", "500", 0, 0, "", "next page: yes\n"},
         {"no_table.html", "0", 1, 0, "", "データ取得: この条件ではデータがありませんでした。\n"},
-        {"/dev/null", "0", 1, 0, "", "インターネット接続失敗!: 株価データ取得に失敗しました。\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.file) + " " + c.rowsBefore);
-        const auto run = RunTool({"--page", QDir(ARDENTIX_TEST_DATA).filePath(c.file), "--period",
-                                  "daily", "--rows-before", c.rowsBefore});
-        EXPECT_EQ(std::pair(run.status, int(run.out.count("\r\n"))), std::pair(c.status, c.lines));
-        EXPECT_TRUE(run.out.startsWith(c.firstLine)) << run.out.left(80).toStdString();
-        EXPECT_TRUE(run.err.contains(c.said)) << run.err.toStdString();
+        {"/dev/null", "0", 1, 0, "", "インターネット接続失敗!: 株価データ取得に失敗しました。\n"}};
+    for (const auto& [file, rowsBefore, status, lines, firstLine, said] : cases) {
+        SCOPED_TRACE(std::string(file) + " " + rowsBefore);
+        const auto run = RunTool({"--page", QDir(ARDENTIX_TEST_DATA).filePath(file), "--period",
+                                  "daily", "--rows-before", rowsBefore});
+        EXPECT_EQ(std::pair(run.status, int(run.out.count("\r\n"))), std::pair(status, lines));
+        EXPECT_TRUE(run.out.startsWith(firstLine)) << run.out.left(80).toStdString();
+        EXPECT_TRUE(run.err.contains(said)) << run.err.toStdString();
     }
 }
 

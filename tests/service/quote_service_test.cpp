@@ -57,28 +57,24 @@ Walk WalkPages(const QuoteService& service, ChartQuery query) {
 // The pages, read as the program reads them, give the generated days once each; a week or a
 // month that holds a split stands on one basis, its days before the split restated by it.
 TEST(QuoteService, PagesReadBackAsTheGeneratedBars) {
-    const struct {
-        const char* code;
-        QDate start, end;
-        bool notice;  // the last page read holds a split's notice row
-    } days[] = {
+    // A code, its days, and whether the last page read holds a split's notice row.
+    const std::tuple<const char*, QDate, QDate, bool> days[] = {
         // 7203 splits 2:3 on 18 June 2012: the day and its notice fall on the second page.
         {"7203", QDate(2012, 6, 8), QDate(2012, 9, 10), true},
         // More than 500 trading days: ten pages and a next page still announced.
-        {"9999", QDate(2002, 1, 5), QDate(2004, 3, 15), false},
-    };
+        {"9999", QDate(2002, 1, 5), QDate(2004, 3, 15), false}};
     QuoteService service;
-    for (const auto& c : days) {
-        SCOPED_TRACE(c.code);
-        const Walk walk = WalkPages(service, {{}, c.code, 1, Period::Daily, c.start, c.end});
-        auto expected = ExpectedDays({c.code, ".t"}, c.start, c.end);
+    for (const auto& [code, start, end, notice] : days) {
+        SCOPED_TRACE(code);
+        const Walk walk = WalkPages(service, {{}, code, 1, Period::Daily, start, end});
+        auto expected = ExpectedDays({code, ".t"}, start, end);
         EXPECT_EQ(walk.paging.hasNextPage, expected.size() > 500);
         expected.resize(std::min<size_t>(expected.size(), 500));
         EXPECT_EQ(walk.end, RunEnd::Succeeded);
         EXPECT_EQ(walk.pages, int(expected.size() + 49) / 50);
         const auto rows = std::span(walk.table->rawRows.data(), walk.table->rowCount);
         EXPECT_EQ(std::vector(rows.begin(), rows.end()), expected);
-        EXPECT_EQ(walk.paging.pageBytes.contains("colspan"), c.notice);
+        EXPECT_EQ(walk.paging.pageBytes.contains("colspan"), notice);
     }
     // 7203 splits 1:2 on 9 July 2020 and 2:3 on 18 June 2012.
     const std::pair<Period, QuoteRow> bars[] = {
@@ -231,8 +227,7 @@ TEST(QuoteService, ServesJQuantsBarsFromItsStore) {
          "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
          "ご利用のプランではこの期間の株価を取得できません。"},
         {"1301", key, "", Mode::Normal, 0, 200, 1, ""},
-        {"8697", "", key, Mode::RateLimitOnce, 0600, 503, 1, wait.arg(7)},
-    };
+        {"8697", "", key, Mode::RateLimitOnce, 0600, 503, 1, wait.arg(7)}};
     for (const auto& f : failures) {
         SCOPED_TRACE((f.symbol + (" " + f.key)).toStdString());
         PutFile(keyFile, f.key, f.mode);
