@@ -120,8 +120,7 @@ TEST(ParseIni, FollowsEveryLineRule) {
         {"*Corvalin\r\nYMDFORM=\r\n", false, 0},
         {"*Corvalin\r\nYMDFORM\r\n", false, 0},
         {"YMDFORM=2147483648\r\n", false, 0},
-        {"\r\nYMDFORM=abc\r\n", true, 0},
-    };
+        {"\r\nYMDFORM=abc\r\n", true, 0}};
     for (const auto& [text, ok, want] : cases) {
         qint32 ymdForm = 0;
         EXPECT_EQ(zidodu::ParseIni(QString::fromUtf8(text), ymdForm), ok) << text;
@@ -162,8 +161,7 @@ TEST(SettingsFile, EachFailureShowsOneMessage) {
         {"rewrite over a folder", iniIsDir.path(), Write, 102},
         {"malformed value", malformed.path(), Read, 103},
         {"read-only file", readOnly.path(), Write, 102},
-        {"write fails when flushed", full.path(), Write, 102},
-    };
+        {"write fails when flushed", full.path(), Write, 102}};
     for (const auto& [name, settingsDir, call, number] : cases) {
         SCOPED_TRACE(name);
         ScriptedPrompts prompts;

@@ -107,8 +107,7 @@ TEST(ParsePage, FiltersTheBytesAndReadsTheRowSection) {
         {"000104 before 991230",
          page({Dec(4, &PageRow::date, u"2000年1月4日"_s),
                Dec(4, &PageRow::date, u"1999年12月30日"_s)}),
-         0, 2},
-    };
+         0, 2}};
     for (const auto& [name, bytes, code, rows] : cases) {
         Download run;
         EXPECT_EQ(run.Page(bytes), code) << name;
@@ -132,7 +131,6 @@ TEST(ParsePage, KeepsAtMost500RowsAndStillReadsTheNextPageLink) {
     EXPECT_EQ(run.Page(BuildPage({.rows = rows.mid(20), .nextLink = u"次の50件"_s})), 0);
     EXPECT_EQ(run.table->rowCount, 500);
     EXPECT_EQ(run.table->rawRows[500], QuoteRow{});
-
     // The link text is EUC-JP read as code page 932, and a digit must follow it.
     const auto euc = [](const char16_t* text) {
         return QByteArray(QStringEncoder("EUC-JP").encode(QString::fromUtf16(text)));

@@ -55,31 +55,29 @@ TEST(JQuantsClient, AnswersAndFailures) {
         QString text =
             "J-Quants から読み取れない応答が返りました。しばらくしてからもう一度お試しください。";
         std::string key = Key();
-    } cases[] = {
-        {Mode::Normal, false, {}, 3},
-        {Mode::Normal, true, {}, 2},
-        {Mode::Normal, false, Kind::KeyRefusedOrPlan, 1,
-         "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
-         "ご利用のプランではこの期間の株価を取得できません。",
-         "wrong-key-93c1"},
-        {Mode::Normal, false, Kind::NoKey, 0,
-         "J-Quants の API キーが設定されていません。"
-         "~/.config/ardentix/jquants-api-key に置いてください。",
-         " \n"},
-        {Mode::RateLimitOnce, false, Kind::RateLimited, 1, wait.arg(7)},
-        {Mode::RateLimitBare, true, Kind::RateLimited, 1, wait.arg(60)},
-        {Mode::ServerError, false, Kind::ServerError, 1,
-         "J-Quants 側でエラーが起きています。しばらくしてからもう一度お試しください。"},
-        {Mode::Malformed, false, Kind::Broken, 1},
-        {Mode::StringNumbers, false, Kind::Broken, 1},
-        {Mode::MissingField, true, Kind::Broken, 1},
-        {Mode::MissingField, false, Kind::Broken, 1},
-        {Mode::MissingFactor, false, Kind::Broken, 1},
-        {Mode::RepeatedKey, false, Kind::Broken, 2},
-        {Mode::EndlessKeys, true, Kind::Broken, 5},
-        {Mode::Oversize, false, Kind::Broken, 1},
-        {Mode::Stall, false, Kind::Broken, 1},
-    };
+    } cases[] = {{Mode::Normal, false, {}, 3},
+                 {Mode::Normal, true, {}, 2},
+                 {Mode::Normal, false, Kind::KeyRefusedOrPlan, 1,
+                  "J-Quants がアクセスを拒否しました。API キーが正しくないか、"
+                  "ご利用のプランではこの期間の株価を取得できません。",
+                  "wrong-key-93c1"},
+                 {Mode::Normal, false, Kind::NoKey, 0,
+                  "J-Quants の API キーが設定されていません。"
+                  "~/.config/ardentix/jquants-api-key に置いてください。",
+                  " \n"},
+                 {Mode::RateLimitOnce, false, Kind::RateLimited, 1, wait.arg(7)},
+                 {Mode::RateLimitBare, true, Kind::RateLimited, 1, wait.arg(60)},
+                 {Mode::ServerError, false, Kind::ServerError, 1,
+                  "J-Quants 側でエラーが起きています。しばらくしてからもう一度お試しください。"},
+                 {Mode::Malformed, false, Kind::Broken, 1},
+                 {Mode::StringNumbers, false, Kind::Broken, 1},
+                 {Mode::MissingField, true, Kind::Broken, 1},
+                 {Mode::MissingField, false, Kind::Broken, 1},
+                 {Mode::MissingFactor, false, Kind::Broken, 1},
+                 {Mode::RepeatedKey, false, Kind::Broken, 2},
+                 {Mode::EndlessKeys, true, Kind::Broken, 5},
+                 {Mode::Oversize, false, Kind::Broken, 1},
+                 {Mode::Stall, false, Kind::Broken, 1}};
     FakeJQuants fake;
     FakeTime time;
     RateLimiter limiter(100, time.clock());

@@ -278,7 +278,6 @@ TEST_F(Window, DuringARunInputsAreLockedAndEnterDoesNothing) {
     EXPECT_EQ(Usable(), kAllUsable);
     EXPECT_FALSE(window->IsBusy());
     EXPECT_EQ(Text("lblMei"), QStringLiteral(" 7203 自動 週 足"));
-
     // A blank code, or one holding a control character, clears the last result, scales
     // included, and asks for nothing.
     for (const QString code : {"  ", "72\n3"}) {
@@ -380,15 +379,13 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"Ctrl+G", [&] { QTest::keyClick(W("txtCD"), Qt::Key_G, Qt::ControlModifier); }},
         {"double-click", [&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton); }},
-        {"menu", [&] { list->actions()[0]->trigger(); }},
-    };
+        {"menu", [&] { list->actions()[0]->trigger(); }}};
     const auto chart = [&] { return window->findChild<ChartWindow*>(); };
     for (const auto& [name, open] : ways) {
         open();
         EXPECT_EQ(chart(), nullptr) << name << " opened a chart of no rows";
     }
-    // The candles and volume bars against the listed rows, oldest first.
-    const auto drawsTheList = [&] {
+    const auto drawsTheList = [&] {  // candles and volumes as the listed rows, oldest first
         const auto sets = chart()->candles().sets();
         bool same = sets.size() == ListLines() && chart()->volumes().count() == ListLines();
         for (int i = 0; same && i < sets.size(); ++i) {
@@ -399,7 +396,6 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
         }
         return same && chart()->windowTitle() == Text("lblMei");
     };
-
     // A run of 20 rows, one that fails after 50, one of 30.
     server.Push({DailyPage(20, 1, false), DailyPage(50, 2, true), "ab", DailyPage(30, 3, false)});
     // Typed with an input method: the field takes the ASCII code that names the list and files.
@@ -419,7 +415,6 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     }
     W<QComboBox>("cmbVbase_0")->setCurrentIndex(1);
     EXPECT_TRUE(drawsTheList());
-
     // A run that starts shows データなし under its caption; one that fails leaves it so.
     QString midRun;
     DuringRun(50, 0, [&] { midRun = chart()->showsNoData() ? chart()->windowTitle() : "axes"; });
@@ -432,7 +427,6 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     Click("cmdDwn");
     EXPECT_FALSE(chart()->showsNoData());
     EXPECT_TRUE(drawsTheList());
-
     // Saved as a PNG named after the export; a failed save is reported and keeps the file.
     prompts.calls.clear();
     prompts.fileNames = {dir.filePath("c.png"), dir.filePath("c.png/through-a-file.png")};
@@ -444,7 +438,6 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
     EXPECT_EQ(QImage(dir.filePath("c.png"), "PNG").text("Title"),
               "7203 自動 ディリー  23/07/03〜23/08/11");
     EXPECT_EQ(prompts.calls[2].style, 16);
-
     // Rising candles white in a dark outline, falling ones navy; the price axis from zero.
     PutRows({{"240517", 52000, 60000, 48000, 58000, 100, 0},
              {"240516", 50000, 56000, 0, 12000, 100, 0}});
@@ -486,11 +479,9 @@ TEST_F(Window, SavesWhatTheQuoteServiceServedAsTheToolDoes) {
     const struct {
         const char *code, *period, *periodName, *marketName;
         int market, price, volume, ymdForm;
-    } cases[] = {
-        {"7203", "optG_0", "daily", "auto", 0, 1, 1000, 0},
-        {"7204", "optG_1", "weekly", "osaka", 2, 10, 1, 1},
-        {"7208", "optG_2", "monthly", "nasdaq", 7, 1000, 1000000, 1},
-    };
+    } cases[] = {{"7203", "optG_0", "daily", "auto", 0, 1, 1000, 0},
+                 {"7204", "optG_1", "weekly", "osaka", 2, 10, 1, 1},
+                 {"7208", "optG_2", "monthly", "nasdaq", 7, 1000, 1000000, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         prompts.calls.clear();
