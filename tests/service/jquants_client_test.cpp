@@ -110,6 +110,11 @@ TEST(JQuantsClient, AnswersAndFailures) {
         EXPECT_EQ(limiter.SecondsUntilFree(), answer.failure->retryAfter);
     }
     EXPECT_TRUE(fake.allAskedForGzip());
+    fake.mode = Mode::Normal;
+    fake.bars.push_back({QDate(2024, 3, 4), "72030", 1, 1, 1, 1, 1, -0.5});  // no split is < 0
+    EXPECT_EQ(JQuantsClient(settings, Key, &limiter).History("7203").failure.value().kind,
+              Kind::Broken);
+    fake.bars.pop_back();
     RateLimiter spent(1, time.clock());  // no slot within the wait: no request
     spent.Acquire(time.now);
     settings.slotWait = 59s;
@@ -128,6 +133,7 @@ TEST(JQuantsClient, AnswersAndFailures) {
                   BaseUrlProblem("https://quotes.example/v2"),
               "");
     EXPECT_NE(BaseUrlProblem("http://127.0.0.1.example.com/v2"), "");
+    EXPECT_NE(BaseUrlProblem("https:///v2"), "");
 }
 
 TEST(JQuantsClient, TrustsTheTestAuthorityOnlyWhenToldTo) {

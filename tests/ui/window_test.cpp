@@ -455,7 +455,8 @@ TEST_F(Window, TheChartWindowOpensOnTheListedRowsAndFollowsEachRun) {
         inside.rx()--;
     }
     EXPECT_EQ(picture.pixelColor(inside).name(), "#000000");
-    EXPECT_EQ(qobject_cast<QValueAxis*>(prices->axes(Qt::Vertical)[0])->min(), 0);
+    const auto* priceAxis = qobject_cast<QValueAxis*>(prices->axes(Qt::Vertical)[0]);
+    EXPECT_EQ(std::pair(priceAxis->min(), priceAxis->titleText()), std::pair(0.0, QString("株価")));
 
     window->close();
     EXPECT_FALSE(chart()->isVisible());
