@@ -174,12 +174,13 @@ ChartWindow::ChartWindow(QWidget* parent, Prompts& prompts,
     const auto highest = [](std::span<const ScaleEntry> scales) {
         return std::ranges::max(scales, {}, &ScaleEntry::divisor).divisor;
     };
-    priceView->setMinimumHeight(
-        titles.horizontalAdvance(ValueTitle(QStringLiteral("株価"), highest(kPriceScales))) +
-        7 * titles.height());
-    volumeView->setMinimumHeight(
-        titles.horizontalAdvance(ValueTitle(QStringLiteral("出来高"), highest(kVolumeScales))) +
-        7 * titles.height());
+    const auto holdTitle = [&](QWidget* view, const QString& name,
+                               std::span<const ScaleEntry> scales) {
+        view->setMinimumHeight(titles.horizontalAdvance(ValueTitle(name, highest(scales))) +
+                               7 * titles.height());
+    };
+    holdTitle(priceView, QStringLiteral("株価"), kPriceScales);
+    holdTitle(volumeView, QStringLiteral("出来高"), kVolumeScales);
     const QFontMetrics labels(volumeTime_->labelsFont());
     setMinimumWidth(kTimeLabels *
                         (labels.horizontalAdvance(QStringLiteral("00/00/00")) + labels.height()) +

@@ -1,5 +1,6 @@
 #include "tools/quote-service/service_options.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "retrieval/gateway_access.h"
@@ -16,21 +17,33 @@ const QStringList kOptions = {QStringLiteral("--host"),       QStringLiteral("--
                               QStringLiteral("--ca-file"),    QStringLiteral("--store"),
                               QStringLiteral("--rate"),       QStringLiteral("--secret-file")};
 
-std::optional<int> NumberIn(const QString& text, int low, int high) {
+// The options that take a whole number, and its range.
+struct WholeNumberOption {
+    const char* name;
+    int ServiceOptions::*field;
+    int low;
+    int high;
+};
+constexpr WholeNumberOption kWholeNumbers[] = {
+    {"--port", &ServiceOptions::port, 0, 65535},
+    {"--rate", &ServiceOptions::rate, 1, 10000},
+    {"--rows-per-page", &ServiceOptions::rowsPerPage, 1, 500},
+    {"--latency-ms", &ServiceOptions::latencyMs, 0, 600000}};
+
+// Sets the option's field from the text, or says why the text is refused.
+std::optional<UsageError> SetWholeNumber(const WholeNumberOption& option, const QString& text,
+                                         ServiceOptions& options) {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok || value < low || value > high || text.startsWith(u'+')) {
-        return std::nullopt;
+    if (!ok || value < option.low || value > option.high || text.startsWith(u'+')) {
+        return UsageError{QStringLiteral("%1: expected a whole number from %2 to %3, got \"%4\"")
+                              .arg(QLatin1String(option.name))
+                              .arg(option.low)
+                              .arg(option.high)
+                              .arg(text)};
     }
-    return value;
-}
-
-UsageError Refuse(const QString& option, const QString& value, int low, int high) {
-    return {QStringLiteral("%1: expected a whole number from %2 to %3, got \"%4\"")
-                .arg(option)
-                .arg(low)
-                .arg(high)
-                .arg(value)};
+    options.*option.field = value;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -105,16 +118,17 @@ std::variant<ServiceOptions, UsageError, HelpAsked, VersionAsked> ParseOptions(
             value = arguments[++i];
         }
 
-        if (option == u"--host") {
+        const auto number = std::ranges::find_if(
+            kWholeNumbers, [&option](const auto& n) { return option == QLatin1String(n.name); });
+        if (number != std::end(kWholeNumbers)) {
+            if (auto refused = SetWholeNumber(*number, value, options)) {
+                return *refused;
+            }
+        } else if (option == u"--host") {
             if (value.isEmpty()) {
                 return UsageError{QStringLiteral("--host: empty host")};
             }
             options.host = value.toStdString();
-        } else if (option == u"--port") {
-            const auto port = NumberIn(value, 0, 65535);
-            if (!port)
-                return Refuse(option, value, 0, 65535);
-            options.port = *port;
         } else if (option == u"--data" || option == u"--source") {
             const bool folder = option == u"--data" || value.startsWith(u"folder:");
             if (folder) {
@@ -131,38 +145,19 @@ std::variant<ServiceOptions, UsageError, HelpAsked, VersionAsked> ParseOptions(
                     QStringLiteral("--source: expected demo, folder:DIR or jquants, got \"%1\"")
                         .arg(value)};
             }
-        } else if (option == u"--key-file" || option == u"--ca-file" || option == u"--store") {
-            if (value.isEmpty()) {
-                return UsageError{QStringLiteral("%1: empty file name").arg(option)};
-            }
-            (option == u"--key-file"  ? options.keyFile
-             : option == u"--ca-file" ? options.caFile
-                                      : options.storePath) = value;
         } else if (option == u"--jquants-url") {
             if (const QString problem = BaseUrlProblem(value); !problem.isEmpty()) {
                 return UsageError{QStringLiteral("--jquants-url: %1").arg(problem)};
             }
             options.jquantsUrl = value;
-        } else if (option == u"--rate") {
-            const auto rate = NumberIn(value, 1, 10000);
-            if (!rate)
-                return Refuse(option, value, 1, 10000);
-            options.rate = *rate;
-        } else if (option == u"--rows-per-page") {
-            const auto rows = NumberIn(value, 1, 500);
-            if (!rows)
-                return Refuse(option, value, 1, 500);
-            options.rowsPerPage = *rows;
-        } else if (option == u"--secret-file") {
+        } else {  // a file: --key-file, --ca-file, --store or --secret-file
             if (value.isEmpty()) {
-                return UsageError{QStringLiteral("--secret-file: empty file name")};
+                return UsageError{QStringLiteral("%1: empty file name").arg(option)};
             }
-            options.secretFile = value;
-        } else {
-            const auto latency = NumberIn(value, 0, 600000);
-            if (!latency)
-                return Refuse(option, value, 0, 600000);
-            options.latencyMs = *latency;
+            (option == u"--key-file"  ? options.keyFile
+             : option == u"--ca-file" ? options.caFile
+             : option == u"--store"   ? options.storePath
+                                      : options.secretFile) = value;
         }
     }
     return options;
